@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QDialog;
+
+namespace calvora::platform {
+
+// The title of every message box the program shows.
+QString applicationTitle();
+
+// The application's default error handler: shows a failure's message in a
+// message box titled with the application title. Tests replace the sink so
+// that they can read the message and never wait on a modal window.
+using ErrorSink = std::function<void(const QString &message)>;
+void setErrorSink(ErrorSink sink);
+void resetErrorSink();
+void showError(const QString &message);
+
+// Runs a handler that Qt calls; any exception it throws ends the handler and
+// its message goes to the error handler. No exception crosses the event loop.
+void guarded(const std::function<void()> &handler);
+
+// Shows a dialog modally and returns its result. Tests queue the answers that
+// the next dialogs give instead of showing them.
+int execModal(QDialog &dialog);
+void setNextModalResults(std::initializer_list<int> results);
+int queuedModalResults();
+
+} // namespace calvora::platform

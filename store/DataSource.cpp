@@ -1,0 +1,63 @@
+#include "DataSource.h"
+
+#include "Query.h"
+
+#include <algorithm>
+
+namespace calvora::store {
+
+DataSource::DataSource(QString objectName) : m_objectName(std::move(objectName)) {}
+
+DataSource::~DataSource()
+{
+    if (m_query)
+        m_query->removeDataSource(this);
+}
+
+void DataSource::setDataSet(Query *query)
+{
+    if (m_query == query)
+        return;
+    if (m_query)
+        m_query->removeDataSource(this);
+    m_query = query;
+    if (m_query)
+        m_query->addDataSource(this);
+    notify(&DataLink::activeChanged);
+    notify(&DataLink::dataSetChanged);
+}
+
+void DataSource::addLink(DataLink *link)
+{
+    if (std::find(m_links.begin(), m_links.end(), link) == m_links.end())
+        m_links.push_back(link);
+}
+
+void DataSource::removeLink(DataLink *link) { std::erase(m_links, link); }
+
+void DataSource::edit()
+{
+    if (m_query && m_query->isActive() && !m_query->isEditing())
+        m_query->edit();
+}
+
+void DataSource::notify(void (DataLink::*event)())
+{
+    // A link may detach itself while it is told; tell the ones still linked.
+    const std::vector<DataLink *> links = m_links;
+    for (DataLink *link : links) {
+        if (std::find(m_links.begin(), m_links.end(), link) != m_links.end())
+            (link->*event)();
+    }
+}
+
+void DataSource::notifyRecordChanged(const Field *field)
+{
+    const std::vector<DataLink *> links = m_links;
+    for (DataLink *link : links) {
+        if (std::find(m_links.begin(), m_links.end(), link) != m_links.end())
+            link->recordChanged(field);
+    }
+}
+
+} // namespace calvora::store

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+namespace calvora::store {
+
+class Field;
+class Query;
+
+// A control bound to a query through a data source. The query tells its links
+// what changed; a control hands its pending text back in updateData().
+class DataLink
+{
+public:
+    virtual ~DataLink() = default;
+    // Opened or closed.
+    virtual void activeChanged() {}
+    // The rows were read again, or the controls were attached again: refresh all.
+    virtual void dataSetChanged() {}
+    // Another row became current.
+    virtual void dataSetScrolled() {}
+    // A column of the current record received a value (nullptr: the whole record).
+    virtual void recordChanged(const Field *field) { (void)field; }
+    // The record went into or out of edit or insert state.
+    virtual void editingChanged() {}
+    // Hand any pending text to the column before the record is stored.
+    virtual void updateData() {}
+};
+
+// Links a query to any number of data-aware controls.
+class DataSource
+{
+public:
+    explicit DataSource(QString objectName = {});
+    ~DataSource();
+    DataSource(const DataSource &) = delete;
+    DataSource &operator=(const DataSource &) = delete;
+
+    const QString &objectName() const { return m_objectName; }
+
+    void setDataSet(Query *query);
+    Query *dataSet() const { return m_query; }
+
+    void addLink(DataLink *link);
+    void removeLink(DataLink *link);
+
+    // Puts the current record into edit state for a control that starts to
+    // change a value (a no-op when it already is).
+    void edit();
+
+    // Called by the query.
+    void notify(void (DataLink::*event)());
+    void notifyRecordChanged(const Field *field);
+
+private:
+    friend class Query;
+    QString m_objectName;
+    Query *m_query = nullptr;
+    std::vector<DataLink *> m_links;
+};
+
+} // namespace calvora::store

@@ -1,0 +1,617 @@
+#include "Query.h"
+
+#include "Connection.h"
+#include "DataSource.h"
+#include "DateTime.h"
+#include "StoreError.h"
+
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace calvora::store {
+
+namespace {
+
+// The value of a column as the file holds it, in the form the query keeps.
+QVariant fromFile(const QVariant &stored, FieldType type)
+{
+    if (stored.isNull())
+        return {};
+    switch (type) {
+    case FieldType::AutoInc:
+    case FieldType::Integer:
+    case FieldType::SmallInt:
+    case FieldType::Money:
+        return stored.toLongLong();
+    case FieldType::Double:
+        return stored.toDouble();
+    case FieldType::Date: {
+        if (stored.typeId() == QMetaType::QString) {
+            DateTime date = 0;
+            if (fromIsoDate(stored.toString().toStdString(), date))
+                return date;
+            return {};
+        }
+        return stored.toDouble();
+    }
+    case FieldType::Text:
+        return stored.toString();
+    }
+    return {};
+}
+
+QVariant toFile(const QVariant &value, FieldType type)
+{
+    if (!value.isValid())
+        return QVariant(QMetaType(type == FieldType::Text ? QMetaType::QString : QMetaType::LongLong));
+    if (type == FieldType::Date)
+        return QString::fromStdString(toIsoDate(value.toDouble()));
+    return value;
+}
+
+QString tableNameOf(const QString &sql)
+{
+    static const QRegularExpression from(QStringLiteral("\\bFROM\\s+(\\w+)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = from.match(sql);
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
+bool sameValue(const QVariant &stored, const QVariant &wanted, FieldType type)
+{
+    if (!stored.isValid() || !wanted.isValid())
+        return stored.isValid() == wanted.isValid();
+    switch (type) {
+    case FieldType::AutoInc:
+    case FieldType::Integer:
+    case FieldType::SmallInt:
+    case FieldType::Money:
+        return stored.toLongLong() == wanted.toLongLong();
+    case FieldType::Double:
+    case FieldType::Date:
+        return stored.toDouble() == wanted.toDouble();
+    case FieldType::Text:
+        return stored.toString() == wanted.toString();
+    }
+    return false;
+}
+
+} // namespace
+
+Query::Query(Connection &connection, QString objectName)
+    : m_connection(connection), m_objectName(std::move(objectName))
+{
+}
+
+Query::~Query()
+{
+    for (DataSource *source : m_sources)
+        source->m_query = nullptr;
+    if (m_holdsConnection)
+        m_connection.release();
+}
+
+void Query::setSql(const QString &sql)
+{
+    if (isActive())
+        throw StoreError(QStringLiteral("%1: cannot change the query while it is open").arg(m_objectName));
+    const QString tableName = tableNameOf(sql);
+    const TableDef *table = findTable(tableName);
+    if (!table)
+        throw StoreError(QStringLiteral("%1: no table %2 is known to the program").arg(m_objectName, tableName));
+    m_sql = sql;
+    if (table != m_table) {
+        m_table = table;
+        m_fields.clear();
+        for (const ColumnDef &column : table->columns)
+            m_fields.push_back(std::make_unique<Field>(*this, int(m_fields.size()), QString::fromLatin1(column.name),
+                                                       column.type, column.asMoney, column.size, false));
+        for (const auto &[column, before] : m_calculated)
+            addCalculatedField(column, before.isEmpty() ? nullptr : before.toLatin1().constData());
+    }
+}
+
+void Query::addCalculatedField(const ColumnDef &column, const char *before)
+{
+    if (isActive())
+        throw StoreError(QStringLiteral("%1: cannot add a column while the query is open").arg(m_objectName));
+    const QString beforeName = before ? QString::fromLatin1(before) : QString();
+    auto position = m_fields.end();
+    if (!beforeName.isEmpty()) {
+        position = std::find_if(m_fields.begin(), m_fields.end(),
+                                [&](const auto &field) { return field->name() == beforeName; });
+    }
+    const QString name = QString::fromLatin1(column.name);
+    if (!findField(name)) {
+        m_fields.insert(position, std::make_unique<Field>(*this, 0, name, column.type, column.asMoney, 0, true));
+        bool known = false;
+        for (const auto &entry : m_calculated)
+            known = known || entry.first.name == column.name;
+        if (!known)
+            m_calculated.emplace_back(column, beforeName);
+    }
+    for (int i = 0; i < int(m_fields.size()); ++i)
+        m_fields[i]->m_index = i;
+}
+
+void Query::setParameter(const QString &name, const QVariant &value) { m_parameters[name] = value; }
+
+Field *Query::findField(QStringView name) const
+{
+    for (const auto &field : m_fields) {
+        if (name.compare(field->name(), Qt::CaseInsensitive) == 0)
+            return field.get();
+    }
+    return nullptr;
+}
+
+Field &Query::field(QStringView name) const
+{
+    if (Field *found = findField(name))
+        return *found;
+    throw StoreError(QStringLiteral("%1: Field '%2' not found").arg(m_objectName, name.toString()));
+}
+
+int Query::recordCount() const { return int(m_rows.size()) - (m_state == State::Insert ? 1 : 0); }
+
+void Query::checkActive() const
+{
+    if (!isActive())
+        throw StoreError(QStringLiteral("%1: Cannot perform this operation on a closed dataset").arg(m_objectName));
+}
+
+void Query::fetch(std::vector<std::vector<QVariant>> &rows)
+{
+    const QString tableName = QString::fromLatin1(m_table->name);
+    const QString path = m_connection.databasePath();
+    QSqlQuery sql(m_connection.database());
+    sql.setForwardOnly(true);
+    if (!sql.prepare(m_sql))
+        throw StoreError(QStringLiteral("Could not read %1 from %2").arg(tableName, path), sql.lastError());
+    for (const auto &[name, value] : m_parameters)
+        sql.bindValue(QLatin1Char(':') + name, value);
+    if (!sql.exec())
+        throw StoreError(QStringLiteral("Could not read %1 from %2").arg(tableName, path), sql.lastError());
+
+    // Every column the program knows must be in the file; extra ones are left alone.
+    const QSqlRecord record = sql.record();
+    std::vector<int> source(m_fields.size(), -1);
+    for (const auto &field : m_fields) {
+        if (field->isCalculated())
+            continue;
+        const int at = record.indexOf(field->name());
+        if (at < 0)
+            throw StoreError(QStringLiteral("The table %1 in %2 has no column %3; the file does not fit this program.")
+                                 .arg(tableName, path, field->name()));
+        source[field->index()] = at;
+    }
+
+    rows.clear();
+    const int width = int(m_fields.size());
+    while (sql.next()) {
+        std::vector<QVariant> row(width);
+        for (int i = 0; i < width; ++i) {
+            if (source[i] >= 0)
+                row[i] = fromFile(sql.value(source[i]), m_fields[i]->type());
+        }
+        rows.push_back(std::move(row));
+    }
+    if (sql.lastError().isValid())
+        throw StoreError(QStringLiteral("Could not read %1 from %2").arg(tableName, path), sql.lastError());
+}
+
+void Query::calculateRow(int row)
+{
+    if (!onCalcFields)
+        return;
+    const int savedRead = m_readRow;
+    m_readRow = row;
+    m_calculating = true;
+    try {
+        onCalcFields(*this);
+    } catch (...) {
+        m_calculating = false;
+        m_readRow = savedRead;
+        throw;
+    }
+    m_calculating = false;
+    m_readRow = savedRead;
+}
+
+void Query::open()
+{
+    if (isActive())
+        return;
+    if (!m_table)
+        throw StoreError(QStringLiteral("%1: no query text").arg(m_objectName));
+    m_connection.acquire();
+    m_holdsConnection = true;
+    try {
+        fetch(m_rows);
+        for (int i = 0; i < int(m_rows.size()); ++i)
+            calculateRow(i);
+    } catch (...) {
+        m_rows.clear();
+        m_holdsConnection = false;
+        m_connection.release();
+        throw;
+    }
+    m_current = m_rows.empty() ? -1 : 0;
+    m_eof = m_rows.empty();
+    m_modified = false;
+    m_state = State::Browse;
+    notify(&DataLink::activeChanged);
+    notify(&DataLink::dataSetChanged);
+    if (!m_rows.empty())
+        doAfterScroll();
+}
+
+void Query::close()
+{
+    if (!isActive())
+        return;
+    // A pending edit is dropped, not stored.
+    m_buffer.clear();
+    m_changed.clear();
+    m_modified = false;
+    m_rows.clear();
+    m_current = -1;
+    m_eof = true;
+    m_state = State::Inactive;
+    if (m_holdsConnection) {
+        m_holdsConnection = false;
+        m_connection.release();
+    }
+    notify(&DataLink::activeChanged);
+    notify(&DataLink::dataSetChanged);
+}
+
+void Query::requery()
+{
+    checkActive();
+    checkBrowseMode();
+    std::vector<std::vector<QVariant>> rows;
+    fetch(rows);
+    m_rows = std::move(rows);
+    for (int i = 0; i < int(m_rows.size()); ++i)
+        calculateRow(i);
+    m_current = m_rows.empty() ? -1 : 0;
+    m_eof = m_rows.empty();
+    notify(&DataLink::dataSetChanged);
+    doAfterScroll();
+}
+
+void Query::doAfterScroll()
+{
+    if (afterScroll)
+        afterScroll(*this);
+}
+
+void Query::checkBrowseMode()
+{
+    if (!isEditing())
+        return;
+    notify(&DataLink::updateData);
+    if (m_modified)
+        post();
+    else
+        cancel();
+}
+
+void Query::first()
+{
+    checkActive();
+    checkBrowseMode();
+    m_current = m_rows.empty() ? -1 : 0;
+    m_eof = m_rows.empty();
+    notify(&DataLink::dataSetScrolled);
+    doAfterScroll();
+}
+
+void Query::next()
+{
+    checkActive();
+    checkBrowseMode();
+    if (m_current + 1 >= int(m_rows.size())) {
+        m_eof = true;
+        return;
+    }
+    ++m_current;
+    m_eof = false;
+    notify(&DataLink::dataSetScrolled);
+    doAfterScroll();
+}
+
+void Query::moveTo(int row)
+{
+    checkActive();
+    if (row < 0 || row >= int(m_rows.size()) || row == m_current)
+        return;
+    checkBrowseMode();
+    // Storing or cancelling may have changed the rows (a cancelled insert).
+    if (row >= int(m_rows.size()))
+        return;
+    m_current = row;
+    m_eof = false;
+    notify(&DataLink::dataSetScrolled);
+    doAfterScroll();
+}
+
+bool Query::locate(QStringView column, const QVariant &value)
+{
+    checkActive();
+    checkBrowseMode();
+    const Field &key = field(column);
+    for (int row = 0; row < int(m_rows.size()); ++row) {
+        if (sameValue(m_rows[row][key.index()], value, key.type())) {
+            m_current = row;
+            m_eof = false;
+            notify(&DataLink::dataSetScrolled);
+            doAfterScroll();
+            return true;
+        }
+    }
+    return false;
+}
+
+void Query::edit()
+{
+    checkActive();
+    if (isEditing())
+        return;
+    if (m_rows.empty()) {
+        insertRow(true);
+        return;
+    }
+    m_buffer = m_rows[m_current];
+    m_changed.assign(m_fields.size(), false);
+    m_modified = false;
+    setState(State::Edit);
+}
+
+void Query::insert()
+{
+    checkActive();
+    checkBrowseMode();
+    insertRow(false);
+}
+
+void Query::insertRow(bool /*duringEdit*/)
+{
+    const int at = m_current < 0 ? 0 : m_current;
+    m_rows.insert(m_rows.begin() + at, std::vector<QVariant>(m_fields.size()));
+    m_current = at;
+    m_eof = false;
+    m_buffer = m_rows[at];
+    m_changed.assign(m_fields.size(), false);
+    m_modified = false;
+    m_state = State::Insert;
+    notify(&DataLink::dataSetChanged);
+    notify(&DataLink::editingChanged);
+    doAfterScroll();
+}
+
+void Query::post()
+{
+    checkActive();
+    if (!isEditing())
+        return;
+    notify(&DataLink::updateData);
+    storeRecord();
+    m_rows[m_current] = m_buffer;
+    calculateRow(m_current);
+    m_buffer.clear();
+    m_changed.clear();
+    m_modified = false;
+    setState(State::Browse);
+    notify(&DataLink::dataSetChanged);
+}
+
+void Query::storeRecord()
+{
+    const QString tableName = QString::fromLatin1(m_table->name);
+    const Field *key = findField(QString::fromLatin1(m_table->keyColumn));
+    QSqlQuery sql(m_connection.database());
+
+    QStringList columns;
+    QVariantList values;
+    for (const auto &field : m_fields) {
+        if (field->isCalculated() || field->type() == FieldType::AutoInc)
+            continue;
+        const bool include = m_state == State::Insert ? m_buffer[field->index()].isValid() : m_changed[field->index()];
+        if (include) {
+            columns << field->name();
+            values << toFile(m_buffer[field->index()], field->type());
+        }
+    }
+
+    if (m_state == State::Insert) {
+        QString text = columns.isEmpty()
+                           ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(tableName)
+                           : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                 .arg(tableName, columns.join(QLatin1Char(',')),
+                                      QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(',')));
+        if (!sql.prepare(text))
+            throw StoreError(QStringLiteral("Could not add the record to %1").arg(tableName), sql.lastError());
+        for (const QVariant &value : values)
+            sql.addBindValue(value);
+        if (!sql.exec())
+            throw StoreError(QStringLiteral("Could not add the record to %1").arg(tableName), sql.lastError());
+        if (key && key->type() == FieldType::AutoInc)
+            m_buffer[key->index()] = sql.lastInsertId().toLongLong();
+        return;
+    }
+
+    if (columns.isEmpty())
+        return;
+    if (!key)
+        throw StoreError(QStringLiteral("%1 has no key to store a record by").arg(tableName));
+    QStringList assignments;
+    for (const QString &column : columns)
+        assignments << column + QStringLiteral("=?");
+    const QString text = QStringLiteral("UPDATE %1 SET %2 WHERE %3=?")
+                             .arg(tableName, assignments.join(QLatin1Char(',')), key->name());
+    if (!sql.prepare(text))
+        throw StoreError(QStringLiteral("Could not store the record in %1").arg(tableName), sql.lastError());
+    for (const QVariant &value : values)
+        sql.addBindValue(value);
+    sql.addBindValue(m_rows[m_current][key->index()]);
+    if (!sql.exec())
+        throw StoreError(QStringLiteral("Could not store the record in %1").arg(tableName), sql.lastError());
+    if (sql.numRowsAffected() == 0)
+        throw StoreError(QStringLiteral("Could not store the record in %1: its row is no longer in the file "
+                                        "(another step deleted it).")
+                             .arg(tableName));
+}
+
+void Query::cancel()
+{
+    if (!isEditing())
+        return;
+    if (m_state == State::Insert) {
+        m_rows.erase(m_rows.begin() + m_current);
+        if (m_current >= int(m_rows.size()))
+            m_current = int(m_rows.size()) - 1;
+        m_eof = m_rows.empty();
+    }
+    m_buffer.clear();
+    m_changed.clear();
+    m_modified = false;
+    setState(State::Browse);
+    notify(&DataLink::dataSetChanged);
+}
+
+void Query::setState(State state)
+{
+    if (m_state == state)
+        return;
+    m_state = state;
+    notify(&DataLink::editingChanged);
+}
+
+const QVariant &Query::currentValue(int fieldIndex) const
+{
+    static const QVariant null;
+    if (m_readRow >= 0)
+        return m_rows[m_readRow][fieldIndex];
+    if (isEditing())
+        return m_buffer[fieldIndex];
+    if (m_current < 0 || m_current >= int(m_rows.size()))
+        return null;
+    return m_rows[m_current][fieldIndex];
+}
+
+void Query::setCurrentValue(Field &field, const QVariant &value)
+{
+    if (m_calculating) {
+        if (!field.isCalculated())
+            throw StoreError(QStringLiteral("%1: only calculated columns can be set while they are calculated")
+                                 .arg(m_objectName));
+        m_rows[m_readRow][field.index()] = value;
+        return;
+    }
+    checkActive();
+    if (!isEditing())
+        throw StoreError(QStringLiteral("%1: Dataset not in edit or insert mode").arg(m_objectName));
+    if (field.type() == FieldType::AutoInc)
+        throw StoreError(QStringLiteral("Field '%1' cannot be modified").arg(field.name()));
+    m_buffer[field.index()] = value;
+    if (!field.isCalculated()) {
+        m_changed[field.index()] = true;
+        m_modified = true;
+    }
+    if (field.onChange)
+        field.onChange(field);
+    notifyRecordChanged(&field);
+}
+
+QVariant Query::viewValue(int row, int fieldIndex) const
+{
+    if (row == m_current && isEditing())
+        return m_buffer[fieldIndex];
+    return m_rows.at(row).at(fieldIndex);
+}
+
+QString Query::viewText(int row, int fieldIndex, bool displayText) const
+{
+    const Field &column = *m_fields.at(fieldIndex);
+    if (row == m_current || !column.onGetText)
+        return row == m_current ? (displayText ? column.displayText() : column.editText())
+                                : column.defaultText(viewValue(row, fieldIndex), displayText);
+    auto *self = const_cast<Query *>(this);
+    const int saved = self->m_readRow;
+    self->m_readRow = row;
+    QString text;
+    try {
+        text = displayText ? column.displayText() : column.editText();
+    } catch (...) {
+        self->m_readRow = saved;
+        throw;
+    }
+    self->m_readRow = saved;
+    return text;
+}
+
+Query::Cursor::Cursor(const Query &query, int skip) : m_query(query), m_skip(skip)
+{
+    if (m_pos == m_skip)
+        ++m_pos;
+}
+
+void Query::Cursor::next()
+{
+    ++m_pos;
+    if (m_pos == m_skip)
+        ++m_pos;
+}
+
+QVariant Query::Cursor::value(QStringView column) const
+{
+    if (eof())
+        return {};
+    return m_query.m_rows[m_pos][m_query.field(column).index()];
+}
+
+qint64 Query::Cursor::asInteger(QStringView column) const { return value(column).toLongLong(); }
+
+Query::Cursor Query::cursor() const { return Cursor(*this, m_state == State::Insert ? m_current : -1); }
+
+void Query::disableControls() { ++m_disableCount; }
+
+void Query::enableControls()
+{
+    if (m_disableCount == 0)
+        return;
+    if (--m_disableCount == 0)
+        notify(&DataLink::dataSetChanged);
+}
+
+void Query::addDataSource(DataSource *source)
+{
+    if (std::find(m_sources.begin(), m_sources.end(), source) == m_sources.end())
+        m_sources.push_back(source);
+}
+
+void Query::removeDataSource(DataSource *source) { std::erase(m_sources, source); }
+
+void Query::notify(void (DataLink::*event)())
+{
+    if (m_disableCount > 0)
+        return;
+    const std::vector<DataSource *> sources = m_sources;
+    for (DataSource *source : sources)
+        source->notify(event);
+}
+
+void Query::notifyRecordChanged(const Field *field)
+{
+    if (m_disableCount > 0)
+        return;
+    const std::vector<DataSource *> sources = m_sources;
+    for (DataSource *source : sources)
+        source->notifyRecordChanged(field);
+}
+
+} // namespace calvora::store
