@@ -1,0 +1,94 @@
+#pragma once
+
+// A fresh database file in a temporary folder, with a few mortgage rows
+// written straight into it.
+
+#include "Schema.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUuid>
+
+#include <initializer_list>
+
+#include <unistd.h>
+
+struct MortgageRow
+{
+    int sequence;
+    QString name;
+    int startYear = 0;
+    int startMonth = 0;
+};
+
+class StoreFixture
+{
+public:
+    StoreFixture() { calvora::store::createDatabase(path()); }
+
+    QString folder() const { return m_dir.path(); }
+    QString path() const { return m_dir.filePath(QStringLiteral("Mortgage.mdb")); }
+
+    // Runs statements on the file through a connection of its own.
+    void exec(std::initializer_list<QString> statements) const
+    {
+        const QString name = QUuid::createUuid().toString();
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            db.setDatabaseName(path());
+            QVERIFY(db.open());
+            QSqlQuery query(db);
+            for (const QString &statement : statements)
+                QVERIFY2(query.exec(statement), qPrintable(query.lastError().text() + QLatin1Char(' ') + statement));
+        }
+        QSqlDatabase::removeDatabase(name);
+    }
+
+    void addMortgages(std::initializer_list<MortgageRow> rows) const
+    {
+        for (const MortgageRow &row : rows)
+            exec({QStringLiteral("INSERT INTO tblMortgage (NameSequence, MortgageName, StartYear, StartMonth) "
+                                 "VALUES (%1, '%2', %3, %4)")
+                      .arg(row.sequence)
+                      .arg(row.name)
+                      .arg(row.startYear ? QString::number(row.startYear) : QStringLiteral("NULL"))
+                      .arg(row.startMonth ? QString::number(row.startMonth) : QStringLiteral("NULL"))});
+    }
+
+    // Makes the file read-only for this process. The super-user is not bound
+    // by permission bits, so for it the file is marked immutable instead.
+    bool setReadOnly(bool readOnly) const
+    {
+        if (geteuid() != 0)
+            return QFile::setPermissions(path(), readOnly ? QFile::ReadOwner
+                                                          : QFile::ReadOwner | QFile::WriteOwner);
+        return QProcess::execute(QStringLiteral("chattr"),
+                                 {readOnly ? QStringLiteral("+i") : QStringLiteral("-i"), path()}) == 0;
+    }
+
+    // One value read straight from the file.
+    QVariant value(const QString &sql) const
+    {
+        const QString name = QUuid::createUuid().toString();
+        QVariant result;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            db.setDatabaseName(path());
+            if (db.open()) {
+                QSqlQuery query(db);
+                if (query.exec(sql) && query.next())
+                    result = query.value(0);
+            }
+        }
+        QSqlDatabase::removeDatabase(name);
+        return result;
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
