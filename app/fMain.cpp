@@ -66,6 +66,11 @@ TfrmMain::TfrmMain(const RegionalSettings &settings, const QString &databaseFold
     qMortgage.afterScroll = [this](Query &dataSet) { qMortgageAfterScroll(dataSet); };
     qMortgage.field(u"HouseAmount").onChange = [this](Field &sender) { qMortgageHouseAmountChange(sender); };
     qMortgage.field(u"DownPayment").onChange = [this](Field &sender) { qMortgageHouseAmountChange(sender); };
+    // Calculate follows the rate and the term as soon as they reach their
+    // columns, also when the edit's text does not change on the way (a rate
+    // typed and left shows the same text it was typed as).
+    qMortgage.field(u"InterestRate").onChange = [this](Field &) { edtFieldChange(); };
+    qMortgage.field(u"TermInMonth").onChange = [this](Field &) { edtFieldChange(); };
 
     ui->dgMortgage->addColumn(QStringLiteral("MortgageName"), QStringLiteral("Mortgages"), 20);
     platform::bindDataControls(this, {&dsMortgage, &dsAmortization, &dsMonth});

@@ -79,7 +79,8 @@ void DBEdit::updateReadOnly()
 {
     const Field *column = field();
     QLineEdit::setReadOnly(m_readOnly || !column || !column->canModify());
-    if (column && column->type() == store::FieldType::Text && column->size() > 0)
+    // Setting the length rewrites the text, which would drop the selection.
+    if (column && column->type() == store::FieldType::Text && column->size() > 0 && maxLength() != column->size())
         setMaxLength(column->size());
 }
 
