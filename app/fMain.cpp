@@ -4,6 +4,7 @@
 #include "ErrorHandler.h"
 #include "Field.h"
 #include "Format.h"
+#include "LoanMath.h"
 #include "StoreError.h"
 #include "About.h"
 #include "fFinal.h"
@@ -81,6 +82,7 @@ TfrmMain::TfrmMain(const RegionalSettings &settings, const QString &databaseFold
     onClick(ui->btnNew, &TfrmMain::btnNewClick);
     onClick(ui->btnDelete, &TfrmMain::btnDeleteClick);
     onClick(ui->btnSave, &TfrmMain::btnSaveClick);
+    onClick(ui->btnCalculate, &TfrmMain::btnCalculateClick);
     for (platform::DBEdit *edit : std::initializer_list<platform::DBEdit *>{ui->edtInterestRate, ui->edtTermInMonth, ui->edtLoanAmt})
         connect(edit, &platform::DBEdit::changed, this, [this] { guarded([this] { edtFieldChange(); }); });
 
@@ -239,6 +241,43 @@ bool TfrmMain::InputIncomplete() const
 void TfrmMain::SetCalculateEnabled(bool enabled) { ui->btnCalculate->setEnabled(enabled); }
 
 void TfrmMain::edtFieldChange() { SetCalculateEnabled(!InputIncomplete()); }
+
+namespace {
+
+// Writes each result of a calculation into its column of the current record
+// as soon as it is computed, so that every bound field shows it at once and a
+// fault part-way leaves the earlier columns written.
+class RecordResultWriter : public PaymentResultWriter
+{
+public:
+    explicit RecordResultWriter(Query &query) : m_query(query) {}
+    void writeMoney(const char *column, Currency value) override
+    {
+        m_query.field(QString::fromLatin1(column)).setCurrency(value);
+    }
+    void writeInteger(const char *column, std::int32_t value) override
+    {
+        m_query.field(QString::fromLatin1(column)).setInteger(value);
+    }
+
+private:
+    Query &m_query;
+};
+
+} // namespace
+
+void TfrmMain::btnCalculateClick()
+{
+    if (!qMortgage.isEditing())
+        qMortgage.edit();
+    const PaymentInputs inputs{qMortgage.field(u"LoanAmount").asCurrency(), qMortgage.field(u"InterestRate").asDouble(),
+                               std::int32_t(qMortgage.field(u"TermInMonth").asInteger())};
+    RecordResultWriter writer(qMortgage);
+    CalculatePayments(inputs, writer);
+    // The record stays unposted; the schedule can now be generated.
+    ui->btnGenerate->setEnabled(true);
+    ui->btnReGenerate->setEnabled(true);
+}
 
 void TfrmMain::pnlMortgagesMouseEnter() { ui->pnlMortgages->resize(ui->pnlMortgages->width(), height() - 2); }
 

@@ -59,6 +59,9 @@ public:
     void qMortgageAfterScroll(calvora::store::Query &dataSet);
     void edtFieldChange();
 
+    // Payment calculation.
+    void btnCalculateClick();
+
     // The docked mortgage list grows under the mouse.
     void pnlMortgagesMouseEnter();
     void pnlMortgagesMouseLeave();
