@@ -55,9 +55,11 @@ inline void report(const char *name, double medianMs)
     std::fflush(stdout);
 }
 
-inline void report(const char *name, double medianMs, double baselineMs)
+// decimals: of the two times. Figures per single call, of a few microseconds
+// or less, need 6 to show anything but 0.000.
+inline void report(const char *name, double medianMs, double baselineMs, int decimals = 3)
 {
-    std::printf("%s: median_ms=%.3f baseline_ms=%.3f ratio=%.2f\n", name, medianMs, baselineMs,
+    std::printf("%s: median_ms=%.*f baseline_ms=%.*f ratio=%.2f\n", name, decimals, medianMs, decimals, baselineMs,
                 baselineMs > 0.0 ? medianMs / baselineMs : 0.0);
     std::fflush(stdout);
 }
