@@ -26,6 +26,7 @@ public:
     }
     void editingChanged() override { m_edit.updateReadOnly(); }
     void updateData() override { m_edit.updateRecord(); }
+    void dataSourceDestroyed() override { m_edit.m_source = nullptr; }
 
 private:
     DBEdit &m_edit;

@@ -19,6 +19,11 @@ public:
         if (row >= 0 && row < m_model.m_rowCount && !m_model.m_columns.isEmpty())
             emit m_model.dataChanged(m_model.index(row, 0), m_model.index(row, int(m_model.m_columns.size()) - 1));
     }
+    void dataSourceDestroyed() override
+    {
+        m_model.m_source = nullptr;
+        m_model.refresh();
+    }
     void editingChanged() override
     {
         // Only an insert or a cancelled insert changes the rows.

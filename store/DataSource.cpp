@@ -12,6 +12,11 @@ DataSource::~DataSource()
 {
     if (m_query)
         m_query->removeDataSource(this);
+    // Controls may outlive their data source (a form's children are deleted
+    // after its members).
+    const std::vector<DataLink *> links = std::move(m_links);
+    for (DataLink *link : links)
+        link->dataSourceDestroyed();
 }
 
 void DataSource::setDataSet(Query *query)

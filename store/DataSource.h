@@ -27,6 +27,8 @@ public:
     virtual void editingChanged() {}
     // Hand any pending text to the column before the record is stored.
     virtual void updateData() {}
+    // The data source is being destroyed: forget it.
+    virtual void dataSourceDestroyed() {}
 };
 
 // Links a query to any number of data-aware controls.
