@@ -83,6 +83,8 @@ TfrmMain::TfrmMain(const RegionalSettings &settings, const QString &databaseFold
     onClick(ui->btnDelete, &TfrmMain::btnDeleteClick);
     onClick(ui->btnSave, &TfrmMain::btnSaveClick);
     onClick(ui->btnCalculate, &TfrmMain::btnCalculateClick);
+    for (platform::DBEdit *edit : std::initializer_list<platform::DBEdit *>{ui->edtPrice, ui->edtDown})
+        connect(edit, &platform::DBEdit::clicked, this, [this, edit] { guarded([this, edit] { edtPriceClick(edit); }); });
     for (platform::DBEdit *edit : std::initializer_list<platform::DBEdit *>{ui->edtInterestRate, ui->edtTermInMonth, ui->edtLoanAmt})
         connect(edit, &platform::DBEdit::changed, this, [this] { guarded([this] { edtFieldChange(); }); });
 
@@ -278,6 +280,8 @@ void TfrmMain::btnCalculateClick()
     ui->btnGenerate->setEnabled(true);
     ui->btnReGenerate->setEnabled(true);
 }
+
+void TfrmMain::edtPriceClick(QLineEdit *sender) { sender->selectAll(); }
 
 void TfrmMain::pnlMortgagesMouseEnter() { ui->pnlMortgages->resize(ui->pnlMortgages->width(), height() - 2); }
 

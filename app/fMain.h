@@ -18,6 +18,7 @@ class TfrmMain;
 
 class QToolButton;
 class QPushButton;
+class QLineEdit;
 
 // The main window: the selected mortgage in a summary strip and five pages,
 // the mortgage list, and every data component of the program.
@@ -61,6 +62,9 @@ public:
 
     // Payment calculation.
     void btnCalculateClick();
+
+    // A click into an input amount selects its whole text, so typing replaces it.
+    void edtPriceClick(QLineEdit *sender);
 
     // The docked mortgage list grows under the mouse.
     void pnlMortgagesMouseEnter();

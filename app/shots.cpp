@@ -8,6 +8,7 @@
 #include "fFinal.h"
 #include "fMain.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QTabWidget>
@@ -27,6 +28,10 @@ int main(int argc, char *argv[])
 
     TfrmMain window(calvora::RegionalSettings::usEnglish(), arguments.value(2));
     window.show();
+    QApplication::processEvents();
+    // The figures of the current mortgage, computed but not stored.
+    if (auto *calculate = window.findChild<QAbstractButton *>(QStringLiteral("btnCalculate")); calculate->isEnabled())
+        calculate->click();
     QApplication::processEvents();
     auto *pages = window.findChild<QTabWidget *>(QStringLiteral("pgMort"));
     for (int page = 0; page < pages->count(); ++page) {

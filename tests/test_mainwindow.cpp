@@ -12,6 +12,7 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -63,6 +64,11 @@ private slots:
     void scheduleButtonsFollowTheMonthlyPayment();
     void badAmountKeepsTheFocusAndTheOldValue();
     void tabWalksTheInputFieldsOnly();
+
+    void calculateShowsEveryFigure();
+    void calculateFaultKeepsTheLaterColumns_data();
+    void calculateFaultKeepsTheLaterColumns();
+    void clickIntoAnAmountSelectsIt();
 
     void closingDialogOkEndsAndDropsUnsavedChanges();
     void closingDialogCancelKeepsRunning();
@@ -445,6 +451,104 @@ void TestMainWindow::tabWalksTheInputFieldsOnly()
                                    QStringLiteral("edtTermInMonth"), QStringLiteral("edtPrice"),
                                    QStringLiteral("edtDown"), QStringLiteral("btnCalculate"),
                                    QStringLiteral("edtName")}));
+}
+
+void TestMainWindow::calculateShowsEveryFigure()
+{
+    MainWindowFixture f;
+    f.store.addMortgages({{1, QStringLiteral("First"), 2020, 1}});
+    // 100,000.00 at 6 % over 360 months.
+    f.store.exec({QStringLiteral("UPDATE tblMortgage SET InterestRate=6, TermInMonth=360, HouseAmount=1250000000, "
+                                 "DownPayment=250000000, LoanAmount=1000000000")});
+    TfrmMain &window = f.show();
+    QVERIFY(!f.button("btnGenerate")->isEnabled());
+    for (int click = 0; click < 2; ++click) {
+        QTest::mouseClick(f.button("btnCalculate"), Qt::LeftButton);
+        QVERIFY2(f.errors.isEmpty(), qPrintable(f.errors.join(QLatin1Char('\n'))));
+        const QList<std::pair<const char *, const char *>> shown{
+            {"edtMonthly", "$599.55"},           {"edtTotal", "$215,838.18"},
+            {"edtInterest", "$115,838.18"},      {"CvDBCurrencyEdit6", "$599.55"},
+            {"CvDBCurrencyEdit9", "$215,838.18"}, {"CvDBCurrencyEdit8", "$115,838.18"},
+            {"CvDBCurrencyEdit10", "$299.78"},    {"CvDBCurrencyEdit12", "$191,026.17"},
+            {"CvDBCurrencyEdit11", "$91,026.17"}, {"CvDBCurrencyEdit13", "$24,812.01"},
+            {"RzDBNumericEdit2", "295"}};
+        for (const auto &[name, text] : shown)
+            QCOMPARE(f.child<QLineEdit>(name)->text(), QString::fromLatin1(text));
+        // The record keeps every ten-thousandth and stays unposted.
+        QCOMPARE(window.qMortgage.field(u"MonthlyPayment").asCurrency().raw(), 5995505);
+        QCOMPARE(window.qMortgage.field(u"BiweeklyPayment").asCurrency().raw(), 2997752);
+        QCOMPARE(window.qMortgage.field(u"BiweeklyTotal").asCurrency().raw(), 1910261721);
+        QCOMPARE(window.qMortgage.field(u"BiweeklyTerm").asInteger(), 295);
+        QCOMPARE(window.qMortgage.state(), Query::State::Edit);
+        QVERIFY(f.store.value(QStringLiteral("SELECT MonthlyPayment FROM tblMortgage")).isNull());
+        QVERIFY(f.button("btnGenerate")->isEnabled());
+        QVERIFY(f.button("btnReGenerate")->isEnabled());
+    }
+    f.button("btnSave")->click();
+    QCOMPARE(f.store.value(QStringLiteral("SELECT BiweeklyInterestSaved FROM tblMortgage")).toLongLong(), 248120079);
+}
+
+void TestMainWindow::calculateFaultKeepsTheLaterColumns_data()
+{
+    QTest::addColumn<QString>("inputs");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("totalPayment");
+    QTest::addColumn<QString>("biweeklyPayment");
+    QTest::newRow("term 0") << QStringLiteral("InterestRate=6, TermInMonth=0, LoanAmount=1000000000")
+                            << QStringLiteral("Floating point division by zero") << QStringLiteral("$1.00")
+                            << QStringLiteral("$1.00");
+    QTest::newRow("rate 0") << QStringLiteral("InterestRate=0, TermInMonth=360, LoanAmount=1000000000")
+                            << QStringLiteral("Invalid floating point operation") << QStringLiteral("$1.00")
+                            << QStringLiteral("$1.00");
+    QTest::newRow("loan 0") << QStringLiteral("InterestRate=6, TermInMonth=360, LoanAmount=0")
+                            << QStringLiteral("Invalid floating point operation") << QStringLiteral("$0.00")
+                            << QStringLiteral("$0.00");
+}
+
+void TestMainWindow::calculateFaultKeepsTheLaterColumns()
+{
+    QFETCH(QString, inputs);
+    QFETCH(QString, message);
+    QFETCH(QString, totalPayment);
+    QFETCH(QString, biweeklyPayment);
+    MainWindowFixture f;
+    f.store.addMortgages({{1, QStringLiteral("First"), 2020, 1}});
+    // No payment calculated yet (the schedule buttons start disabled); every
+    // other result column holds 1.00.
+    f.store.exec({QStringLiteral("UPDATE tblMortgage SET TotalPayment=10000, TotalInterest=10000, "
+                                 "BiweeklyPayment=10000, BiweeklyTerm=1, BiweeklyTotal=10000, "
+                                 "BiweeklyTotalInterest=10000, BiweeklyInterestSaved=10000, ") + inputs});
+    TfrmMain &window = f.show();
+    platform::guarded([&] { window.btnCalculateClick(); });
+    QCOMPARE(f.errors, QStringList{message});
+    QVERIFY(!f.button("btnGenerate")->isEnabled());
+    QCOMPARE(f.child<QLineEdit>("edtTotal")->text(), totalPayment);
+    QCOMPARE(f.child<QLineEdit>("CvDBCurrencyEdit10")->text(), biweeklyPayment);
+    // The columns after the fault keep their old values.
+    QCOMPARE(f.child<QLineEdit>("CvDBCurrencyEdit12")->text(), QStringLiteral("$1.00"));
+    QCOMPARE(f.child<QLineEdit>("RzDBNumericEdit2")->text(), QStringLiteral("1"));
+}
+
+void TestMainWindow::clickIntoAnAmountSelectsIt()
+{
+    MainWindowFixture f;
+    f.store.addMortgages({{1, QStringLiteral("First"), 2020, 1}});
+    f.store.exec({QStringLiteral("UPDATE tblMortgage SET HouseAmount=2500000000, MonthlyPayment=5995505")});
+    f.show();
+    auto *price = f.child<QLineEdit>("edtPrice");
+    QTest::mouseClick(price, Qt::LeftButton, {}, QPoint(10, 10));
+    QVERIFY(price->hasFocus());
+    QCOMPARE(price->selectedText(), QStringLiteral("250000.00"));
+    QTest::keyClicks(price, QStringLiteral("300000"));
+    QCOMPARE(price->text(), QStringLiteral("300000"));
+
+    auto *monthly = f.child<QLineEdit>("edtMonthly");
+    QTest::mouseClick(monthly, Qt::LeftButton, {}, QPoint(10, 10));
+    QVERIFY(monthly->hasFocus());
+    QVERIFY(monthly->selectedText().isEmpty());
+    QCOMPARE(monthly->text(), QStringLiteral("599.55"));
+    QVERIFY(monthly->isReadOnly());
+    QCOMPARE(f.child<QLineEdit>("edtLoanAmt")->text(), QStringLiteral("$300,000.00"));
 }
 
 void TestMainWindow::closingDialogOkEndsAndDropsUnsavedChanges()
