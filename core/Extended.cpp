@@ -21,9 +21,12 @@ constexpr int WatchedFlags = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
     throw FloatError(f);
 }
 
+// Reading the flags is cheap, clearing them is not (it rewrites the whole
+// floating-point environment): clear only when something left a flag set.
 void startWatching()
 {
-    std::feclearexcept(WatchedFlags);
+    if (std::fetestexcept(WatchedFlags) != 0)
+        std::feclearexcept(WatchedFlags);
 }
 
 // Raises the fault the last operation flagged; invalid operation first, as
@@ -138,13 +141,13 @@ Extended roundEven(Extended x)
 {
     if (!std::isfinite(x))
         fault(FloatFault::InvalidOperation);
-    // nearbyint rounds in the current mode without raising inexact; make sure
-    // that mode is to nearest, ties to even, for this one call.
+    // rint rounds in the current mode (the inexact flag it may raise is of no
+    // concern); make sure that mode is to nearest, ties to even, for this call.
     const int mode = std::fegetround();
     if (mode != FE_TONEAREST)
         std::fesetround(FE_TONEAREST);
     volatile Extended vx = x;
-    const Extended r = std::nearbyint(static_cast<Extended>(vx));
+    const Extended r = std::rint(static_cast<Extended>(vx));
     if (mode != FE_TONEAREST)
         std::fesetround(mode);
     return r;
