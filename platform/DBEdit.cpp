@@ -26,7 +26,6 @@ public:
     }
     void editingChanged() override { m_edit.updateReadOnly(); }
     void updateData() override { m_edit.updateRecord(); }
-    void dataSourceDestroyed() override { m_edit.m_source = nullptr; }
 
 private:
     DBEdit &m_edit;
@@ -37,21 +36,15 @@ DBEdit::DBEdit(QWidget *parent) : QLineEdit(parent), m_link(std::make_unique<Lin
     connect(this, &QLineEdit::textChanged, this, [this] { guarded([this] { textWasChanged(); }); });
 }
 
-DBEdit::~DBEdit()
-{
-    if (m_source)
-        m_source->removeLink(m_link.get());
-}
+DBEdit::~DBEdit() = default;
+
+store::DataSource *DBEdit::dataSource() const { return m_link->dataSource(); }
 
 void DBEdit::setDataSource(store::DataSource *source)
 {
-    if (m_source == source)
+    if (dataSource() == source)
         return;
-    if (m_source)
-        m_source->removeLink(m_link.get());
-    m_source = source;
-    if (m_source)
-        m_source->addLink(m_link.get());
+    m_link->setDataSource(source);
     updateReadOnly();
     reset();
 }
@@ -65,9 +58,9 @@ void DBEdit::setDataField(const QString &name)
 
 Field *DBEdit::field() const
 {
-    if (!m_source || !m_source->dataSet() || m_dataField.isEmpty())
+    if (!dataSource() || !dataSource()->dataSet() || m_dataField.isEmpty())
         return nullptr;
-    return m_source->dataSet()->findField(m_dataField);
+    return dataSource()->dataSet()->findField(m_dataField);
 }
 
 void DBEdit::setReadOnly(bool readOnly)
@@ -126,8 +119,8 @@ void DBEdit::baseChange()
 {
     // A change the person makes while the edit has the focus starts editing
     // the record (typing, pasting, cutting, dropping).
-    if (!m_loading && m_focused && m_source && !isReadOnly())
-        m_source->edit();
+    if (!m_loading && m_focused && dataSource() && !isReadOnly())
+        dataSource()->edit();
     m_modified = true;
     emit changed();
 }
@@ -147,8 +140,8 @@ void DBEdit::keyPress(QChar &key)
     case 0x08: // Backspace
     case 0x16: // Ctrl+V
     case 0x18: // Ctrl+X
-        if (m_source && !QLineEdit::isReadOnly())
-            m_source->edit();
+        if (dataSource() && !QLineEdit::isReadOnly())
+            dataSource()->edit();
         break;
     case 0x1B: // Escape: the column's value back into the text
         reset();
@@ -156,8 +149,8 @@ void DBEdit::keyPress(QChar &key)
         key = QChar();
         break;
     default:
-        if (code >= 32 && m_source && !QLineEdit::isReadOnly())
-            m_source->edit();
+        if (code >= 32 && dataSource() && !QLineEdit::isReadOnly())
+            dataSource()->edit();
         break;
     }
 }
@@ -202,10 +195,10 @@ void DBEdit::keyPressEvent(QKeyEvent *event)
     const QChar typed = typedCharacter(event);
     if (typed.isNull()) {
         // Delete and Shift+Insert change the text too.
-        if (!QLineEdit::isReadOnly() && m_source &&
+        if (!QLineEdit::isReadOnly() && dataSource() &&
             (event->key() == Qt::Key_Delete ||
              (event->key() == Qt::Key_Insert && event->modifiers() & Qt::ShiftModifier)))
-            guarded([this] { m_source->edit(); });
+            guarded([this] { dataSource()->edit(); });
         QLineEdit::keyPressEvent(event);
         return;
     }

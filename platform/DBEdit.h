@@ -26,12 +26,14 @@ class DBEdit : public QLineEdit
 public:
     explicit DBEdit(QWidget *parent = nullptr);
     ~DBEdit() override;
+    DBEdit(const DBEdit &) = delete;
+    DBEdit &operator=(const DBEdit &) = delete;
 
     // The name of the data source the form binds this edit to.
     QString dataSourceName() const { return m_dataSourceName; }
     void setDataSourceName(const QString &name) { m_dataSourceName = name; }
     void setDataSource(store::DataSource *source);
-    store::DataSource *dataSource() const { return m_source; }
+    store::DataSource *dataSource() const;
 
     QString dataField() const { return m_dataField; }
     void setDataField(const QString &name);
@@ -88,7 +90,6 @@ private:
     bool hasEditFocus() const;
 
     std::unique_ptr<Link> m_link;
-    store::DataSource *m_source = nullptr;
     QString m_dataSourceName;
     QString m_dataField;
     bool m_autoSelect = true;

@@ -19,11 +19,6 @@ public:
         if (row >= 0 && row < m_model.m_rowCount && !m_model.m_columns.isEmpty())
             emit m_model.dataChanged(m_model.index(row, 0), m_model.index(row, int(m_model.m_columns.size()) - 1));
     }
-    void dataSourceDestroyed() override
-    {
-        m_model.m_source = nullptr;
-        m_model.refresh();
-    }
     void editingChanged() override
     {
         // Only an insert or a cancelled insert changes the rows.
@@ -42,25 +37,19 @@ QueryTableModel::QueryTableModel(QObject *parent) : QAbstractTableModel(parent),
 {
 }
 
-QueryTableModel::~QueryTableModel()
-{
-    if (m_source)
-        m_source->removeLink(m_link.get());
-}
+QueryTableModel::~QueryTableModel() = default;
+
+store::DataSource *QueryTableModel::dataSource() const { return m_link->dataSource(); }
 
 void QueryTableModel::setDataSource(store::DataSource *source)
 {
-    if (m_source == source)
+    if (dataSource() == source)
         return;
-    if (m_source)
-        m_source->removeLink(m_link.get());
-    m_source = source;
-    if (m_source)
-        m_source->addLink(m_link.get());
+    m_link->setDataSource(source);
     refresh();
 }
 
-store::Query *QueryTableModel::query() const { return m_source ? m_source->dataSet() : nullptr; }
+store::Query *QueryTableModel::query() const { return dataSource() ? dataSource()->dataSet() : nullptr; }
 
 void QueryTableModel::setColumns(const QList<Column> &columns)
 {
@@ -126,7 +115,7 @@ bool QueryTableModel::setData(const QModelIndex &index, const QVariant &value, i
         store::Field &field = *q->fields().at(fieldAt);
         if (field.editText() == value.toString())
             return;
-        m_source->edit();
+        dataSource()->edit();
         field.setText(value.toString());
         done = true;
     });

@@ -24,7 +24,7 @@ public:
     ~QueryTableModel() override;
 
     void setDataSource(store::DataSource *source);
-    store::DataSource *dataSource() const { return m_source; }
+    store::DataSource *dataSource() const;
     store::Query *query() const;
     void setColumns(const QList<Column> &columns);
 
@@ -48,7 +48,6 @@ private:
     void refresh();
 
     std::unique_ptr<Link> m_link;
-    store::DataSource *m_source = nullptr;
     QList<Column> m_columns;
     int m_rowCount = 0;
 };

@@ -6,6 +6,19 @@
 
 namespace calvora::store {
 
+DataLink::~DataLink() { setDataSource(nullptr); }
+
+void DataLink::setDataSource(DataSource *source)
+{
+    if (m_source == source)
+        return;
+    if (m_source)
+        m_source->removeLink(this);
+    m_source = source;
+    if (m_source)
+        m_source->addLink(this);
+}
+
 DataSource::DataSource(QString objectName) : m_objectName(std::move(objectName)) {}
 
 DataSource::~DataSource()
@@ -13,10 +26,9 @@ DataSource::~DataSource()
     if (m_query)
         m_query->removeDataSource(this);
     // Controls may outlive their data source (a form's children are deleted
-    // after its members).
-    const std::vector<DataLink *> links = std::move(m_links);
-    for (DataLink *link : links)
-        link->dataSourceDestroyed();
+    // after its members): they are left detached.
+    for (DataLink *link : m_links)
+        link->m_source = nullptr;
 }
 
 void DataSource::setDataSet(Query *query)

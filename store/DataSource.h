@@ -9,12 +9,23 @@ namespace calvora::store {
 class Field;
 class Query;
 
+class DataSource;
+
 // A control bound to a query through a data source. The query tells its links
 // what changed; a control hands its pending text back in updateData().
 class DataLink
 {
 public:
-    virtual ~DataLink() = default;
+    DataLink() = default;
+    DataLink(const DataLink &) = delete;
+    DataLink &operator=(const DataLink &) = delete;
+    virtual ~DataLink();
+
+    // Attaches the link to a data source (none: detached), leaving the one it
+    // had. A data source that is destroyed first leaves its links detached.
+    void setDataSource(DataSource *source);
+    DataSource *dataSource() const { return m_source; }
+
     // Opened or closed.
     virtual void activeChanged() {}
     // The rows were read again, or the controls were attached again: refresh all.
@@ -27,8 +38,10 @@ public:
     virtual void editingChanged() {}
     // Hand any pending text to the column before the record is stored.
     virtual void updateData() {}
-    // The data source is being destroyed: forget it.
-    virtual void dataSourceDestroyed() {}
+
+private:
+    friend class DataSource;
+    DataSource *m_source = nullptr;
 };
 
 // Links a query to any number of data-aware controls.
@@ -45,9 +58,6 @@ public:
     void setDataSet(Query *query);
     Query *dataSet() const { return m_query; }
 
-    void addLink(DataLink *link);
-    void removeLink(DataLink *link);
-
     // Puts the current record into edit state for a control that starts to
     // change a value (a no-op when it already is).
     void edit();
@@ -58,6 +68,10 @@ public:
 
 private:
     friend class Query;
+    friend class DataLink;
+    void addLink(DataLink *link);
+    void removeLink(DataLink *link);
+
     QString m_objectName;
     Query *m_query = nullptr;
     std::vector<DataLink *> m_links;

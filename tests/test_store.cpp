@@ -314,7 +314,7 @@ void TestStore::requeryTakesPendingTextFromControls()
     DataSource source;
     source.setDataSet(&m.query);
     RecordingLink link;
-    source.addLink(&link);
+    link.setDataSource(&source);
     m.query.open();
     m.query.edit();
     link.pendingField = &m.query.field(u"HouseAmount");
@@ -322,7 +322,6 @@ void TestStore::requeryTakesPendingTextFromControls()
     m.query.requery();
     QVERIFY(link.events.contains(QStringLiteral("update")));
     QCOMPARE(fixture.value(QStringLiteral("SELECT HouseAmount FROM tblMortgage")).toLongLong(), 12345000);
-    source.removeLink(&link);
 }
 
 void TestStore::requeryOnAnEmptyResultStillScrolls()
@@ -431,7 +430,7 @@ void TestStore::disabledControlsAreRefreshedOnEnable()
     DataSource source;
     source.setDataSet(&m.query);
     RecordingLink link;
-    source.addLink(&link);
+    link.setDataSource(&source);
     m.query.open();
     link.events.clear();
     m.query.disableControls();
@@ -440,7 +439,6 @@ void TestStore::disabledControlsAreRefreshedOnEnable()
     QVERIFY(link.events.isEmpty());
     m.query.enableControls();
     QCOMPARE(link.events, QStringList{QStringLiteral("changed")});
-    source.removeLink(&link);
 }
 
 void TestStore::storingIntoADeletedRowFails()
