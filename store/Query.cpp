@@ -329,8 +329,13 @@ void Query::moveTo(int row)
     checkActive();
     if (row < 0 || row >= int(m_rows.size()) || row == m_current)
         return;
+    // A new record that is cancelled on the way leaves the rows; the rows
+    // after it move up by one.
+    const int inserting = m_state == State::Insert ? m_current : -1;
+    const std::size_t rowsBefore = m_rows.size();
     checkBrowseMode();
-    // Storing or cancelling may have changed the rows (a cancelled insert).
+    if (inserting >= 0 && m_rows.size() < rowsBefore && row > inserting)
+        --row;
     if (row >= int(m_rows.size()))
         return;
     m_current = row;

@@ -384,6 +384,15 @@ void TestStore::cancelOfAnInsertRemovesTheRecord()
     m.query.cancel();
     QCOMPARE(m.query.viewRowCount(), 1);
     QCOMPARE(m.name(), QStringLiteral("A"));
+
+    // Moving away from an unchanged new record drops it, and the move still
+    // lands on the row that was chosen.
+    fixture.addMortgages({{2, QStringLiteral("B")}});
+    m.query.requery();
+    m.query.insert(); // shown before A: the rows are new, A, B
+    m.query.moveTo(2);
+    QCOMPARE(m.query.viewRowCount(), 2);
+    QCOMPARE(m.name(), QStringLiteral("B"));
 }
 
 void TestStore::cursorSkipsANewRecordNotStoredYet()
