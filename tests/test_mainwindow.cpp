@@ -70,6 +70,9 @@ private slots:
     void calculateFaultKeepsTheLaterColumns();
     void clickIntoAnAmountSelectsIt();
 
+    void mortgageListGrowsUnderTheMouse_data();
+    void mortgageListGrowsUnderTheMouse();
+
     void closingDialogOkEndsAndDropsUnsavedChanges();
     void closingDialogCancelKeepsRunning();
     void closingDialogLayout();
@@ -549,6 +552,39 @@ void TestMainWindow::clickIntoAnAmountSelectsIt()
     QCOMPARE(monthly->text(), QStringLiteral("599.55"));
     QVERIFY(monthly->isReadOnly());
     QCOMPARE(f.child<QLineEdit>("edtLoanAmt")->text(), QStringLiteral("$300,000.00"));
+}
+
+void TestMainWindow::mortgageListGrowsUnderTheMouse_data()
+{
+    QTest::addColumn<QPoint>("cursor");
+    QTest::addColumn<int>("heightAfterLeave");
+    // The panel is 155 wide; grown, it is the window's height less 2 (444).
+    QTest::newRow("over its list") << QPoint(40, 80) << 444;
+    QTest::newRow("over its tool bar") << QPoint(10, 10) << 444;
+    QTest::newRow("outside") << QPoint(300, 200) << 51;
+    QTest::newRow("on its left edge") << QPoint(0, 80) << 51;
+    QTest::newRow("on its top edge") << QPoint(40, 0) << 51;
+}
+
+void TestMainWindow::mortgageListGrowsUnderTheMouse()
+{
+    QFETCH(QPoint, cursor);
+    QFETCH(int, heightAfterLeave);
+    QCursor::setPos(0, 0); // away from the window, which opens at 263, 165
+    MainWindowFixture f;
+    f.store.addMortgages({{1, QStringLiteral("First"), 2020, 1}});
+    TfrmMain &window = f.show();
+    auto *panel = f.child<QWidget>("pnlMortgages");
+    QCOMPARE(panel->height(), 51);
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(panel, &enter);
+    QCOMPARE(panel->height(), window.height() - 2);
+    QCursor::setPos(panel->mapToGlobal(cursor));
+    if (QCursor::pos() != panel->mapToGlobal(cursor))
+        QSKIP("this platform does not move the cursor");
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(panel, &leave);
+    QCOMPARE(panel->height(), heightAfterLeave);
 }
 
 void TestMainWindow::closingDialogOkEndsAndDropsUnsavedChanges()
