@@ -367,7 +367,7 @@ void Query::edit()
     if (isEditing())
         return;
     if (m_rows.empty()) {
-        insertRow(true);
+        insertRow();
         return;
     }
     m_buffer = m_rows[m_current];
@@ -380,10 +380,10 @@ void Query::insert()
 {
     checkActive();
     checkBrowseMode();
-    insertRow(false);
+    insertRow();
 }
 
-void Query::insertRow(bool /*duringEdit*/)
+void Query::insertRow()
 {
     const int at = m_current < 0 ? 0 : m_current;
     m_rows.insert(m_rows.begin() + at, std::vector<QVariant>(m_fields.size()));

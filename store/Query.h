@@ -124,7 +124,7 @@ private:
     void fetch(std::vector<std::vector<QVariant>> &rows);
     void calculateRow(int row);
     void doAfterScroll();
-    void insertRow(bool duringEdit);
+    void insertRow();
     void storeRecord();
     void setState(State state);
 
