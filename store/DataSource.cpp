@@ -40,8 +40,10 @@ void DataSource::setDataSet(Query *query)
     m_query = query;
     if (m_query)
         m_query->addDataSource(this);
-    notify(&DataLink::activeChanged);
-    notify(&DataLink::dataSetChanged);
+    tellLinks([](DataLink &link) {
+        link.activeChanged();
+        link.dataSetChanged();
+    });
 }
 
 void DataSource::addLink(DataLink *link)
@@ -58,22 +60,12 @@ void DataSource::edit()
         m_query->edit();
 }
 
-void DataSource::notify(void (DataLink::*event)())
-{
-    // A link may detach itself while it is told; tell the ones still linked.
-    const std::vector<DataLink *> links = m_links;
-    for (DataLink *link : links) {
-        if (std::find(m_links.begin(), m_links.end(), link) != m_links.end())
-            (link->*event)();
-    }
-}
-
-void DataSource::notifyRecordChanged(const Field *field)
+void DataSource::tellLinks(const std::function<void(DataLink &)> &tell)
 {
     const std::vector<DataLink *> links = m_links;
     for (DataLink *link : links) {
         if (std::find(m_links.begin(), m_links.end(), link) != m_links.end())
-            link->recordChanged(field);
+            tell(*link);
     }
 }
 

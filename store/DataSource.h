@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 #include <vector>
 
 namespace calvora::store {
@@ -62,9 +64,9 @@ public:
     // change a value (a no-op when it already is).
     void edit();
 
-    // Called by the query.
-    void notify(void (DataLink::*event)());
-    void notifyRecordChanged(const Field *field);
+    // Called by the query: tells every link still linked, also when a link
+    // detaches itself while it is told.
+    void tellLinks(const std::function<void(DataLink &)> &tell);
 
 private:
     friend class Query;

@@ -295,7 +295,7 @@ void Query::checkBrowseMode()
         return;
     notify(&DataLink::updateData);
     if (m_modified)
-        post();
+        postRecord();
     else
         cancel();
 }
@@ -404,6 +404,11 @@ void Query::post()
     if (!isEditing())
         return;
     notify(&DataLink::updateData);
+    postRecord();
+}
+
+void Query::postRecord()
+{
     storeRecord();
     m_rows[m_current] = m_buffer;
     calculateRow(m_current);
@@ -601,22 +606,23 @@ void Query::addDataSource(DataSource *source)
 
 void Query::removeDataSource(DataSource *source) { std::erase(m_sources, source); }
 
-void Query::notify(void (DataLink::*event)())
+void Query::tellLinks(const std::function<void(DataLink &)> &tell)
 {
     if (m_disableCount > 0)
         return;
     const std::vector<DataSource *> sources = m_sources;
     for (DataSource *source : sources)
-        source->notify(event);
+        source->tellLinks(tell);
+}
+
+void Query::notify(void (DataLink::*event)())
+{
+    tellLinks([event](DataLink &link) { (link.*event)(); });
 }
 
 void Query::notifyRecordChanged(const Field *field)
 {
-    if (m_disableCount > 0)
-        return;
-    const std::vector<DataSource *> sources = m_sources;
-    for (DataSource *source : sources)
-        source->notifyRecordChanged(field);
+    tellLinks([field](DataLink &link) { link.recordChanged(field); });
 }
 
 } // namespace calvora::store

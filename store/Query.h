@@ -126,12 +126,16 @@ private:
     void doAfterScroll();
     void insertRow();
     void storeRecord();
+    // Stores the edited record and returns to browse state; the controls'
+    // pending text has been taken already.
+    void postRecord();
     void setState(State state);
 
     void addDataSource(DataSource *source);
     void removeDataSource(DataSource *source);
     void notify(void (DataLink::*event)());
     void notifyRecordChanged(const Field *field);
+    void tellLinks(const std::function<void(DataLink &)> &tell);
 
     Connection &m_connection;
     QString m_objectName;
