@@ -1,6 +1,7 @@
-// calvora-calc run as a script runs it: the JSON it prints, its exit codes
-// and what it says on standard error.
+// calvora-calc run as a script runs it: the JSON and CSV it prints, its exit
+// codes and what it says on standard error.
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -47,15 +48,59 @@ const QStringList ResultKeys{
     QStringLiteral("BiweeklyTotalInterest"), QStringLiteral("BiweeklyInterestSaved"),
 };
 
-// The keys of a one-level JSON object in the order the text has them.
-QStringList keysInTextOrder(const QString &text)
+// With --start the five prepayment results and the months follow the eight.
+const QStringList ScheduleKeys = ResultKeys + QStringList{
+    QStringLiteral("ActualMonthly"),       QStringLiteral("ActualTerm"),    QStringLiteral("ActualTotal"),
+    QStringLiteral("ActualTotalInterest"), QStringLiteral("InterestSaved"), QStringLiteral("rows"),
+};
+
+// The columns of a month, in the order of a row object and of the CSV.
+const QStringList RowKeys{
+    QStringLiteral("PayDate"),        QStringLiteral("Interest"),        QStringLiteral("Principal"),
+    QStringLiteral("PrincipalLeft"),  QStringLiteral("ActualInterest"), QStringLiteral("ActualPrincipal"),
+    QStringLiteral("ActualLeft"),
+};
+
+// The keys of the JSON objects nesting `depth` levels deep in the order the
+// text has them: 1 the outermost object, 3 the objects of an array in it.
+// The program's strings hold no quotes, braces or brackets.
+QStringList keysInTextOrder(const QString &text, int depth = 1)
 {
-    static const QRegularExpression key(QStringLiteral("\"(\\w+)\":"));
     QStringList keys;
-    for (const QRegularExpressionMatch &match : key.globalMatch(text))
-        keys << match.captured(1);
+    int level = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == u'{' || c == u'[') {
+            ++level;
+        } else if (c == u'}' || c == u']') {
+            --level;
+        } else if (c == u'"') {
+            const qsizetype end = text.indexOf(u'"', i + 1);
+            if (end < 0)
+                break;
+            if (level == depth && end + 1 < text.size() && text.at(end + 1) == u':')
+                keys << text.mid(i + 1, end - i - 1);
+            i = end;
+        }
+    }
     return keys;
 }
+
+QJsonObject parsedObject(const QString &text)
+{
+    return QJsonDocument::fromJson(text.toUtf8()).object();
+}
+
+// The texts of a row object in column order.
+QStringList rowTexts(const QJsonObject &row)
+{
+    QStringList texts;
+    for (const QString &key : RowKeys)
+        texts << row.value(key).toString();
+    return texts;
+}
+
+const char *const WorkedExample = "--loan 100000 --rate 6 --term 360 --start 2005-03 --prepayment 100";
 
 QStringList args(const char *line) { return QString::fromLatin1(line).split(QLatin1Char(' '), Qt::SkipEmptyParts); }
 
@@ -68,6 +113,10 @@ class TestCalc : public QObject
 private slots:
     void results_data();
     void results();
+    void schedule();
+    void scheduleRows_data();
+    void scheduleRows();
+    void csv();
     void badArguments_data();
     void badArguments();
     void calculationFaults_data();
@@ -140,6 +189,100 @@ void TestCalc::results()
         QCOMPARE(object.value(it.key()), it.value());
 }
 
+void TestCalc::schedule()
+{
+    const Run run = calc(args(WorkedExample));
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.out.endsWith(QLatin1Char('\n')), qPrintable(run.out.right(200)));
+    QCOMPARE(run.out.count(QLatin1Char('\n')), 1);
+
+    QCOMPARE(keysInTextOrder(run.out), ScheduleKeys);
+    const QStringList rowKeys = keysInTextOrder(run.out, 3);
+    QCOMPARE(rowKeys.size(), 360 * RowKeys.size());
+    for (qsizetype i = 0; i < rowKeys.size(); i += RowKeys.size())
+        QCOMPARE(rowKeys.mid(i, RowKeys.size()), RowKeys);
+
+    const QJsonObject object = parsedObject(run.out);
+    QCOMPARE(object.size(), ScheduleKeys.size());
+
+    // The payment results are those of the run without a schedule.
+    const QJsonObject payments = parsedObject(calc(args("--loan 100000 --rate 6 --term 360")).out);
+    QCOMPARE(payments.size(), ResultKeys.size());
+    for (const QString &key : ResultKeys)
+        QCOMPARE(object.value(key), payments.value(key));
+
+    QCOMPARE(object.value(QStringLiteral("ActualMonthly")), QJsonValue(QStringLiteral("699.5505")));
+    QCOMPARE(object.value(QStringLiteral("ActualTerm")), QJsonValue(252));
+    QCOMPARE(object.value(QStringLiteral("ActualTotal")), QJsonValue(QStringLiteral("175937.9433")));
+    QCOMPARE(object.value(QStringLiteral("ActualTotalInterest")), QJsonValue(QStringLiteral("75937.9433")));
+    QCOMPARE(object.value(QStringLiteral("InterestSaved")), QJsonValue(QStringLiteral("39900.2367")));
+    QCOMPARE(object.value(QStringLiteral("rows")).toArray().size(), 360);
+}
+
+void TestCalc::scheduleRows_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("month"); // 1-based
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("first month") << args(WorkedExample) << 1
+                                 << QStringList{QStringLiteral("2005-03-01"), QStringLiteral("500.0000"),
+                                                QStringLiteral("99.5505"),    QStringLiteral("99900.4495"),
+                                                QStringLiteral("500.0000"),   QStringLiteral("199.5505"),
+                                                QStringLiteral("99800.4495")};
+    QTest::newRow("payoff month") << args(WorkedExample) << 252
+                                  << QStringList{QStringLiteral("2026-02-01"), QStringLiteral("251.4337"),
+                                                 QStringLiteral("348.1168"),   QStringLiteral("49938.6281"),
+                                                 QStringLiteral("1.7451"),     QStringLiteral("349.0227"),
+                                                 QStringLiteral("0.0000")};
+    QTest::newRow("last month") << args(WorkedExample) << 360
+                                << QStringList{QStringLiteral("2035-02-01"), QStringLiteral("2.9830"),
+                                               QStringLiteral("596.5675"),   QStringLiteral("0.0231"),
+                                               QStringLiteral("0.0000"),     QStringLiteral("0.0000"),
+                                               QStringLiteral("0.0000")};
+    // No prepayment: both schedules pay 598.9077. The schedule takes the rate
+    // at double precision: 100000 × 5.99 % ÷ 12 = 499.16667, where the single
+    // precision rate of the payment calculation would give 499.16665.
+    QTest::newRow("5.99 %, no prepayment")
+        << args("--loan 100000 --rate 5.99 --term 360 --start 2024-12") << 1
+        << QStringList{QStringLiteral("2024-12-01"), QStringLiteral("499.1667"), QStringLiteral("99.7410"),
+                       QStringLiteral("99900.2590"), QStringLiteral("499.1667"), QStringLiteral("99.7410"),
+                       QStringLiteral("99900.2590")};
+}
+
+void TestCalc::scheduleRows()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, month);
+    QFETCH(QStringList, expected);
+
+    const Run run = calc(arguments);
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.exitCode, 0);
+    const QJsonArray rows = parsedObject(run.out).value(QStringLiteral("rows")).toArray();
+    QVERIFY2(month <= rows.size(), qPrintable(QString::number(rows.size())));
+    QCOMPARE(rowTexts(rows.at(month - 1).toObject()), expected);
+}
+
+void TestCalc::csv()
+{
+    const Run json = calc(args(WorkedExample));
+    QCOMPARE(json.exitCode, 0);
+    const QJsonArray rows = parsedObject(json.out).value(QStringLiteral("rows")).toArray();
+    QCOMPARE(rows.size(), 360);
+
+    const Run run = calc(args(WorkedExample) << QStringLiteral("--csv"));
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.out.endsWith(QLatin1Char('\n')), qPrintable(run.out.right(200)));
+    const QStringList lines = run.out.chopped(1).split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 1 + 360);
+    QCOMPARE(lines.first(), RowKeys.join(QLatin1Char(',')));
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        QCOMPARE(lines.at(i + 1).split(QLatin1Char(',')), rowTexts(rows.at(i).toObject()));
+}
+
 void TestCalc::badArguments_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -158,6 +301,27 @@ void TestCalc::badArguments_data()
     QTest::newRow("option without value") << args("--loan --rate 6 --term 360") << QStringLiteral("--loan");
     QTest::newRow("empty value after =") << args("--loan= --rate 6 --term 360") << QStringLiteral("--loan");
     QTest::newRow("no arguments") << QStringList{} << QStringLiteral("--loan");
+    QTest::newRow("month 13") << args("--loan 100000 --rate 6 --term 360 --start 2005-13")
+                              << QStringLiteral("--start '2005-13'");
+    QTest::newRow("month 00") << args("--loan 100000 --rate 6 --term 360 --start 2005-00")
+                              << QStringLiteral("--start '2005-00'");
+    QTest::newRow("year 0") << args("--loan 100000 --rate 6 --term 360 --start 0000-03")
+                            << QStringLiteral("--start '0000-03'");
+    QTest::newRow("year 10000") << args("--loan 100000 --rate 6 --term 360 --start 10000-03")
+                                << QStringLiteral("--start '10000-03'");
+    QTest::newRow("start with a slash") << args("--loan 100000 --rate 6 --term 360 --start 2005/03")
+                                        << QStringLiteral("--start '2005/03'");
+    QTest::newRow("start with a one-digit month") << args("--loan 100000 --rate 6 --term 360 --start 2005-3")
+                                                  << QStringLiteral("--start '2005-3'");
+    QTest::newRow("prepayment not a number")
+        << args("--loan 100000 --rate 6 --term 360 --start 2005-03 --prepayment abc")
+        << QStringLiteral("--prepayment 'abc'");
+    QTest::newRow("prepayment beyond Currency")
+        << args("--loan 100000 --rate 6 --term 360 --start 2005-03 --prepayment 1000000000000000")
+        << QStringLiteral("--prepayment '1000000000000000'");
+    QTest::newRow("prepayment without start") << args("--loan 100000 --rate 6 --term 360 --prepayment 100")
+                                              << QStringLiteral("--prepayment");
+    QTest::newRow("csv without start") << args("--loan 100000 --rate 6 --term 360 --csv") << QStringLiteral("--csv");
 }
 
 void TestCalc::badArguments()
@@ -186,6 +350,17 @@ void TestCalc::calculationFaults_data()
                             << QStringLiteral("calvora-calc: Invalid floating point operation\n");
     QTest::newRow("loan 0") << args("--loan 0 --rate 6 --term 360")
                             << QStringLiteral("calvora-calc: Invalid floating point operation\n");
+    // Faults of the schedule, after the payment calculation has succeeded;
+    // past December 9999 after its first month has been generated.
+    QTest::newRow("schedule past December 9999")
+        << args("--loan 100000 --rate 6 --term 360 --start 9999-12")
+        << QStringLiteral("calvora-calc: Invalid argument to date encode\n");
+    QTest::newRow("CSV past December 9999")
+        << args("--loan 100000 --rate 6 --term 360 --start 9999-12 --csv")
+        << QStringLiteral("calvora-calc: Invalid argument to date encode\n");
+    QTest::newRow("payment plus prepayment beyond Currency")
+        << args("--loan 100000 --rate 6 --term 360 --start 2005-03 --prepayment 922337203685477")
+        << QStringLiteral("calvora-calc: Floating point overflow\n");
 }
 
 void TestCalc::calculationFaults()
@@ -215,9 +390,9 @@ void TestCalc::help()
     const Run run = calc(arguments);
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.err, QString());
-    for (const char *option : {"--loan", "--rate", "--term"})
+    for (const char *option : {"--loan", "--rate", "--term", "--start", "--prepayment", "--csv"})
         QVERIFY2(run.out.contains(QLatin1String(option)), option);
-    for (const QString &key : ResultKeys)
+    for (const QString &key : ScheduleKeys + RowKeys)
         QVERIFY2(run.out.contains(key), qPrintable(key));
 }
 
