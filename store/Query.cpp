@@ -87,6 +87,7 @@ Query::Query(Connection &connection, QString objectName)
 
 Query::~Query()
 {
+    m_insertStatement.reset();
     for (DataSource *source : m_sources)
         source->m_query = nullptr;
     if (m_holdsConnection)
@@ -253,6 +254,8 @@ void Query::close()
     if (!isActive())
         return;
     // A pending edit is dropped, not stored.
+    m_insertStatement.reset();
+    m_insertText.clear();
     m_buffer.clear();
     m_changed.clear();
     m_modified = false;
@@ -367,7 +370,7 @@ void Query::edit()
     if (isEditing())
         return;
     if (m_rows.empty()) {
-        insertRow();
+        insertRow(0);
         return;
     }
     m_buffer = m_rows[m_current];
@@ -380,12 +383,18 @@ void Query::insert()
 {
     checkActive();
     checkBrowseMode();
-    insertRow();
+    insertRow(m_current < 0 ? 0 : m_current);
 }
 
-void Query::insertRow()
+void Query::append()
 {
-    const int at = m_current < 0 ? 0 : m_current;
+    checkActive();
+    checkBrowseMode();
+    insertRow(int(m_rows.size()));
+}
+
+void Query::insertRow(int at)
+{
     m_rows.insert(m_rows.begin() + at, std::vector<QVariant>(m_fields.size()));
     m_current = at;
     m_eof = false;
@@ -443,14 +452,27 @@ void Query::storeRecord()
                            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                  .arg(tableName, columns.join(QLatin1Char(',')),
                                       QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(',')));
-        if (!sql.prepare(text))
-            throw StoreError(QStringLiteral("Could not add the record to %1").arg(tableName), sql.lastError());
-        for (const QVariant &value : values)
-            sql.addBindValue(value);
-        if (!sql.exec())
-            throw StoreError(QStringLiteral("Could not add the record to %1").arg(tableName), sql.lastError());
+        // Records added one after another have the same columns: the
+        // statement is prepared once for all of them.
+        if (!m_insertStatement || m_insertText != text) {
+            m_insertStatement = std::make_unique<QSqlQuery>(m_connection.database());
+            m_insertText.clear();
+            if (!m_insertStatement->prepare(text))
+                throw StoreError(QStringLiteral("Could not add the record to %1").arg(tableName),
+                                 m_insertStatement->lastError());
+            m_insertText = text;
+        }
+        QSqlQuery &insert = *m_insertStatement;
+        for (int i = 0; i < int(values.size()); ++i)
+            insert.bindValue(i, values.at(i));
+        const bool stored = insert.exec();
+        const QSqlError failure = insert.lastError();
+        const QVariant id = insert.lastInsertId();
+        insert.finish();
+        if (!stored)
+            throw StoreError(QStringLiteral("Could not add the record to %1").arg(tableName), failure);
         if (key && key->type() == FieldType::AutoInc)
-            m_buffer[key->index()] = sql.lastInsertId().toLongLong();
+            m_buffer[key->index()] = id.toLongLong();
         return;
     }
 
@@ -587,6 +609,37 @@ QVariant Query::Cursor::value(QStringView column) const
 qint64 Query::Cursor::asInteger(QStringView column) const { return value(column).toLongLong(); }
 
 Query::Cursor Query::cursor() const { return Cursor(*this, m_state == State::Insert ? m_current : -1); }
+
+Query::RecordSnapshot Query::saveRecord() const
+{
+    RecordSnapshot snapshot;
+    snapshot.state = m_state;
+    snapshot.current = m_current;
+    snapshot.rowCount = m_rows.size();
+    if (m_current >= 0 && m_current < int(m_rows.size()))
+        snapshot.row = m_rows[m_current];
+    snapshot.buffer = m_buffer;
+    snapshot.changed = m_changed;
+    snapshot.modified = m_modified;
+    return snapshot;
+}
+
+void Query::restoreRecord(const RecordSnapshot &snapshot)
+{
+    if (!isActive() || snapshot.state == State::Inactive || snapshot.rowCount != m_rows.size() ||
+        snapshot.current != m_current)
+        throw StoreError(QStringLiteral("%1: the record cannot be put back, the rows have changed").arg(m_objectName));
+    if (m_current >= 0)
+        m_rows[m_current] = snapshot.row;
+    m_buffer = snapshot.buffer;
+    m_changed = snapshot.changed;
+    m_modified = snapshot.modified;
+    m_state = snapshot.state;
+    if (m_current >= 0)
+        calculateRow(m_current);
+    notify(&DataLink::dataSetChanged);
+    notify(&DataLink::editingChanged);
+}
 
 void Query::disableControls() { ++m_disableCount; }
 

@@ -11,6 +11,8 @@
 #include <memory>
 #include <vector>
 
+class QSqlQuery;
+
 namespace calvora::store {
 
 class Connection;
@@ -58,6 +60,9 @@ public:
 
     void edit();
     void insert();
+    // A new record after the last row (rows added one after another keep
+    // their order).
+    void append();
     void post();
     void cancel();
 
@@ -104,6 +109,22 @@ public:
     };
     Cursor cursor() const;
 
+    // The current record as it stands, and putting it back: the values, the
+    // pending changes and the state. A multi-row change that fails part-way
+    // returns the record to what it was before.
+    struct RecordSnapshot
+    {
+        State state = State::Inactive;
+        int current = -1;
+        std::size_t rowCount = 0;
+        std::vector<QVariant> row;
+        std::vector<QVariant> buffer;
+        std::vector<bool> changed;
+        bool modified = false;
+    };
+    RecordSnapshot saveRecord() const;
+    void restoreRecord(const RecordSnapshot &snapshot);
+
     // Detaching the views: while disabled, bound controls and grids are not
     // refreshed; enabling again refreshes them all.
     void disableControls();
@@ -124,7 +145,7 @@ private:
     void fetch(std::vector<std::vector<QVariant>> &rows);
     void calculateRow(int row);
     void doAfterScroll();
-    void insertRow();
+    void insertRow(int at);
     void storeRecord();
     // Stores the edited record and returns to browse state; the controls'
     // pending text has been taken already.
@@ -156,6 +177,9 @@ private:
     int m_disableCount = 0;
     std::vector<DataSource *> m_sources;
     bool m_holdsConnection = false;
+    // The last INSERT prepared, kept for the next record with the same columns.
+    std::unique_ptr<QSqlQuery> m_insertStatement;
+    QString m_insertText;
 };
 
 } // namespace calvora::store
