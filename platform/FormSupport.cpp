@@ -2,6 +2,8 @@
 
 #include "DBEdit.h"
 #include "DBGrid.h"
+#include "DBLookupCombo.h"
+#include "DBSpinEdit.h"
 
 #include <QApplication>
 #include <QFont>
@@ -28,6 +30,12 @@ void bindDataControls(QWidget *form, std::initializer_list<store::DataSource *> 
         edit->setDataSource(sourceNamed(edit->dataSourceName(), sources));
     for (DBGrid *grid : form->findChildren<DBGrid *>())
         grid->setDataSource(sourceNamed(grid->dataSourceName(), sources));
+    for (DBSpinEdit *edit : form->findChildren<DBSpinEdit *>())
+        edit->setDataSource(sourceNamed(edit->dataSourceName(), sources));
+    for (DBLookupCombo *box : form->findChildren<DBLookupCombo *>()) {
+        box->setListSource(sourceNamed(box->listSourceName(), sources));
+        box->setDataSource(sourceNamed(box->dataSourceName(), sources));
+    }
 }
 
 void autoSizeLabels(QWidget *form)

@@ -1,0 +1,116 @@
+#include "DBSpinEdit.h"
+
+#include "ErrorHandler.h"
+#include "Field.h"
+#include "Query.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+namespace calvora::platform {
+
+class DBSpinEdit::Link : public store::DataLink
+{
+public:
+    explicit Link(DBSpinEdit &edit) : m_edit(edit) {}
+    void activeChanged() override { m_edit.reset(); }
+    void dataSetChanged() override { m_edit.reset(); }
+    void dataSetScrolled() override { m_edit.reset(); }
+    void recordChanged(const store::Field *field) override
+    {
+        if (!field || field == m_edit.field())
+            m_edit.reset();
+    }
+
+private:
+    DBSpinEdit &m_edit;
+};
+
+DBSpinEdit::DBSpinEdit(QWidget *parent) : QAbstractSpinBox(parent), m_link(std::make_unique<Link>(*this))
+{
+    setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lineEdit()->setMaxLength(5);
+    // The text is only ever the column's; the person steps it.
+    lineEdit()->setReadOnly(true);
+}
+
+DBSpinEdit::~DBSpinEdit() = default;
+
+store::DataSource *DBSpinEdit::dataSource() const { return m_link->dataSource(); }
+
+void DBSpinEdit::setDataSource(store::DataSource *source)
+{
+    m_link->setDataSource(source);
+    reset();
+}
+
+void DBSpinEdit::setDataField(const QString &name)
+{
+    m_dataField = name;
+    reset();
+}
+
+store::Field *DBSpinEdit::field() const
+{
+    if (!dataSource() || !dataSource()->dataSet() || m_dataField.isEmpty())
+        return nullptr;
+    return dataSource()->dataSet()->findField(m_dataField);
+}
+
+void DBSpinEdit::reset()
+{
+    const store::Field *column = field();
+    lineEdit()->setText(column && column->query().isActive() ? column->displayText() : QString());
+}
+
+QAbstractSpinBox::StepEnabled DBSpinEdit::stepEnabled() const
+{
+    // A step at a bound stays at the bound rather than being refused.
+    return StepUpEnabled | StepDownEnabled;
+}
+
+void DBSpinEdit::stepBy(int steps)
+{
+    guarded([&] {
+        store::Field *column = field();
+        if (m_readOnly || !column || !column->canModify()) {
+            QApplication::beep();
+            return;
+        }
+        const qint64 current = column->isNull() ? m_emptyValue : column->asInteger();
+        const qint64 stepped = std::clamp<qint64>(current + steps, m_minimum, m_maximum);
+        dataSource()->edit();
+        column->setInteger(stepped);
+    });
+}
+
+void DBSpinEdit::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        QAbstractSpinBox::keyPressEvent(event);
+        return;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        QAbstractSpinBox::keyPressEvent(event);
+        return;
+    default:
+        break;
+    }
+    if (!event->text().isEmpty() || event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete) {
+        QApplication::beep();
+        event->accept();
+        return;
+    }
+    QAbstractSpinBox::keyPressEvent(event);
+}
+
+} // namespace calvora::platform

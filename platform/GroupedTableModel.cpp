@@ -1,0 +1,505 @@
+#include "GroupedTableModel.h"
+
+#include "Connection.h"
+#include "Errors.h"
+#include "Field.h"
+#include "Format.h"
+#include "Query.h"
+
+#include <algorithm>
+#include <map>
+
+namespace calvora::platform {
+
+namespace {
+
+QString qt(const std::string &text) { return QString::fromStdString(text); }
+
+bool isNumeric(store::FieldType type)
+{
+    return type != store::FieldType::Text && type != store::FieldType::Date;
+}
+
+} // namespace
+
+// Any change of the query's rows or of their values rebuilds the table.
+class GroupedTableModel::Link : public store::DataLink
+{
+public:
+    explicit Link(GroupedTableModel &model) : m_model(model) {}
+    void activeChanged() override { m_model.rebuild(); }
+    void dataSetChanged() override { m_model.rebuild(); }
+    void recordChanged(const store::Field *) override { m_model.rebuild(); }
+    void editingChanged() override { m_model.rebuild(); }
+
+private:
+    GroupedTableModel &m_model;
+};
+
+GroupedTableModel::GroupedTableModel(QObject *parent)
+    : QAbstractItemModel(parent), m_link(std::make_unique<Link>(*this))
+{
+}
+
+GroupedTableModel::~GroupedTableModel() = default;
+
+void GroupedTableModel::setDataSource(store::DataSource *source)
+{
+    if (dataSource() == source)
+        return;
+    m_link->setDataSource(source);
+    rebuild();
+}
+
+store::DataSource *GroupedTableModel::dataSource() const { return m_link->dataSource(); }
+
+store::Query *GroupedTableModel::query() const
+{
+    store::Query *q = dataSource() ? dataSource()->dataSet() : nullptr;
+    return q && q->isActive() ? q : nullptr;
+}
+
+const RegionalSettings &GroupedTableModel::settings() const
+{
+    static const RegionalSettings fallback = RegionalSettings::usEnglish();
+    const store::DataSource *source = dataSource();
+    return source && source->dataSet() ? source->dataSet()->connection().regionalSettings() : fallback;
+}
+
+int GroupedTableModel::addColumn(Column column)
+{
+    beginResetModel();
+    m_columns.push_back(std::move(column));
+    endResetModel();
+    rebuild();
+    return int(m_columns.size()) - 1;
+}
+
+int GroupedTableModel::columnIndex(QStringView name) const
+{
+    for (std::size_t i = 0; i < m_columns.size(); ++i) {
+        if (m_columns[i].name == name)
+            return int(i);
+    }
+    return -1;
+}
+
+QString GroupedTableModel::columnCaption(int index) const
+{
+    const Column &c = column(index);
+    return c.caption.isEmpty() ? c.field : c.caption;
+}
+
+void GroupedTableModel::setDisplayTextHandler(int column, DisplayTextHandler handler)
+{
+    m_columns.at(std::size_t(column)).onGetDisplayText = std::move(handler);
+}
+
+void GroupedTableModel::addSummary(Summary summary)
+{
+    m_summaries.push_back({std::move(summary), -1, -1});
+    rebuild();
+}
+
+void GroupedTableModel::setSortColumn(int column)
+{
+    m_sortColumn = column;
+    rebuild();
+}
+
+void GroupedTableModel::groupBy(int column)
+{
+    if (m_groupColumn == column)
+        return;
+    m_groupColumn = column;
+    rebuild();
+}
+
+const store::Field *GroupedTableModel::boundField(int column) const
+{
+    const store::Query *q = query();
+    if (!q || column < 0 || column >= int(m_columns.size()) || m_columns[std::size_t(column)].field.isEmpty())
+        return nullptr;
+    return q->findField(m_columns[std::size_t(column)].field);
+}
+
+void GroupedTableModel::rebuild()
+{
+    beginResetModel();
+    readAmounts();
+    buildGroups();
+    buildShownRows();
+    endResetModel();
+    emit expansionChanged();
+}
+
+// The numeric values of every column bound to a numeric field, as raw
+// Currency counts, read once so that summaries and running totals add
+// integers instead of asking the query for each cell.
+void GroupedTableModel::readAmounts()
+{
+    const store::Query *q = query();
+    const int records = q ? q->viewRowCount() : 0;
+    const int width = int(m_columns.size());
+    m_amounts.assign(std::size_t(records) * std::size_t(width), 0);
+    m_hasAmount.assign(std::size_t(records) * std::size_t(width), 0);
+    for (int c = 0; c < width; ++c) {
+        const store::Field *field = boundField(c);
+        if (!field || !isNumeric(field->type()))
+            continue;
+        const int at = field->index();
+        for (int r = 0; r < records; ++r) {
+            const QVariant value = q->viewValue(r, at);
+            if (!value.isValid())
+                continue;
+            std::int64_t raw = 0;
+            try {
+                if (field->type() == store::FieldType::Money)
+                    raw = value.toLongLong();
+                else if (field->type() == store::FieldType::Double)
+                    raw = Currency::fromAmount(value.toDouble()).raw();
+                else
+                    raw = (Currency::fromRaw(value.toLongLong()).multipliedBy(Currency::Scale)).raw();
+            } catch (const Error &) {
+                continue; // a value outside the range of money is left empty
+            }
+            const std::size_t cell = std::size_t(r) * std::size_t(width) + std::size_t(c);
+            m_amounts[cell] = raw;
+            m_hasAmount[cell] = 1;
+        }
+    }
+
+    m_records.resize(std::size_t(records));
+    for (int r = 0; r < records; ++r)
+        m_records[std::size_t(r)] = r;
+    if (m_sortColumn >= 0) {
+        std::stable_sort(m_records.begin(), m_records.end(), [this](int a, int b) {
+            return amount(a, m_sortColumn).value_or(Currency()) < amount(b, m_sortColumn).value_or(Currency());
+        });
+    }
+
+    for (Slot &slot : m_summaries) {
+        slot.column = columnIndex(slot.summary.column);
+        slot.field = -1;
+        for (int c = 0; c < width && slot.field < 0; ++c) {
+            if (m_columns[std::size_t(c)].field == slot.summary.field)
+                slot.field = c;
+        }
+    }
+}
+
+std::optional<Currency> GroupedTableModel::amount(int record, int column) const
+{
+    if (record < 0 || column < 0 || column >= int(m_columns.size()))
+        return std::nullopt;
+    const std::size_t cell = std::size_t(record) * m_columns.size() + std::size_t(column);
+    if (cell >= m_hasAmount.size() || !m_hasAmount[cell])
+        return std::nullopt;
+    return Currency::fromRaw(m_amounts[cell]);
+}
+
+std::vector<std::optional<Currency>> GroupedTableModel::sumsOver(const std::vector<int> &records) const
+{
+    std::vector<std::optional<Currency>> sums(m_summaries.size());
+    for (std::size_t s = 0; s < m_summaries.size(); ++s) {
+        const int column = m_summaries[s].field;
+        if (column < 0 || records.empty())
+            continue;
+        Currency total;
+        bool overflow = false;
+        for (int record : records) {
+            try {
+                total += amount(record, column).value_or(Currency());
+            } catch (const Error &) {
+                overflow = true; // a sum the money type cannot hold shows nothing
+                break;
+            }
+        }
+        if (!overflow)
+            sums[s] = total;
+    }
+    return sums;
+}
+
+void GroupedTableModel::buildGroups()
+{
+    std::map<std::int64_t, bool> wasExpanded;
+    for (const Group &group : m_groups)
+        wasExpanded[group.key] = group.expanded;
+    m_groups.clear();
+    if (m_groupColumn >= 0) {
+        for (int record : m_records) {
+            const std::int64_t key = amount(record, m_groupColumn).value_or(Currency()).raw();
+            if (m_groups.empty() || m_groups.back().key != key) {
+                Group group;
+                group.key = key;
+                const auto known = wasExpanded.find(key);
+                group.expanded = known != wasExpanded.end() && known->second;
+                m_groups.push_back(std::move(group));
+            }
+            m_groups.back().records.push_back(record);
+        }
+        for (Group &group : m_groups)
+            group.sums = sumsOver(group.records);
+    }
+    m_totals = sumsOver(m_records);
+}
+
+void GroupedTableModel::buildShownRows()
+{
+    m_shown.clear();
+    m_positionOfRecord.assign(m_records.size(), -1);
+    auto addRecord = [this](int record) {
+        m_positionOfRecord[std::size_t(record)] = int(m_shown.size());
+        m_shown.emplace_back(RowKind::Data, record);
+    };
+    if (m_groupColumn < 0) {
+        for (int record : m_records)
+            addRecord(record);
+        return;
+    }
+    for (std::size_t g = 0; g < m_groups.size(); ++g) {
+        m_shown.emplace_back(RowKind::Group, int(g));
+        if (m_groups[g].expanded) {
+            for (int record : m_groups[g].records)
+                addRecord(record);
+        }
+    }
+}
+
+bool GroupedTableModel::isExpanded(int group) const
+{
+    return group >= 0 && group < groupCount() && m_groups[std::size_t(group)].expanded;
+}
+
+void GroupedTableModel::setExpanded(int group, bool expanded)
+{
+    if (group < 0 || group >= groupCount() || m_groups[std::size_t(group)].expanded == expanded)
+        return;
+    m_groups[std::size_t(group)].expanded = expanded;
+    buildShownRows();
+    emit expansionChanged();
+}
+
+void GroupedTableModel::expandAll()
+{
+    for (Group &group : m_groups)
+        group.expanded = true;
+    buildShownRows();
+    emit expansionChanged();
+}
+
+GroupedTableModel::RowKind GroupedTableModel::shownRowKind(int position) const
+{
+    return m_shown.at(std::size_t(position)).first;
+}
+
+int GroupedTableModel::shownRowIndex(int position) const { return m_shown.at(std::size_t(position)).second; }
+
+std::optional<Currency> GroupedTableModel::shownAmount(int position, int column) const
+{
+    const auto &[kind, index] = m_shown.at(std::size_t(position));
+    return kind == RowKind::Data ? amount(index, column) : std::nullopt;
+}
+
+int GroupedTableModel::shownPosition(int record) const
+{
+    return record >= 0 && record < int(m_positionOfRecord.size()) ? m_positionOfRecord[std::size_t(record)] : -1;
+}
+
+QString GroupedTableModel::cellText(int record, int column) const
+{
+    const Column &c = m_columns.at(std::size_t(column));
+    QString text;
+    if (const store::Field *field = boundField(column)) {
+        const store::Query *q = query();
+        if (record >= 0 && record < q->viewRowCount()) {
+            // Money shows in the currency format, whatever the column's own
+            // display text is.
+            if (field->type() == store::FieldType::Money) {
+                if (const std::optional<Currency> value = amount(record, column))
+                    text = qt(formatMoney(*value, settings()));
+            } else {
+                text = q->viewText(record, field->index(), true);
+            }
+        }
+    }
+    if (c.onGetDisplayText)
+        c.onGetDisplayText(record, text);
+    return text;
+}
+
+QString GroupedTableModel::summaryText(const Slot &slot, const std::optional<Currency> &sum) const
+{
+    if (!sum)
+        return {};
+    if (slot.summary.format.isEmpty()) {
+        // The currency format, with a leading minus sign for a negative sum.
+        if (*sum < Currency())
+            return QLatin1Char('-') + qt(formatMoney(Currency() - *sum, settings()));
+        return qt(formatMoney(*sum, settings()));
+    }
+    return qt(formatFloat(slot.summary.format.toStdString(), sum->toExtended(), settings()));
+}
+
+QString GroupedTableModel::groupRowText(int group) const
+{
+    const Group &g = m_groups.at(std::size_t(group));
+    QString keyText;
+    if (!g.records.empty()) {
+        const store::Field *field = boundField(m_groupColumn);
+        const store::Query *q = query();
+        if (field && q && g.records.front() < q->viewRowCount())
+            keyText = q->viewText(g.records.front(), field->index(), true);
+    }
+    QStringList items;
+    for (std::size_t s = 0; s < m_summaries.size(); ++s) {
+        if (m_summaries[s].summary.place == SummaryPlace::GroupRow)
+            items << summaryText(m_summaries[s], g.sums[s]);
+    }
+    QString text = columnCaption(m_groupColumn) + QStringLiteral(" : ") + keyText;
+    if (!items.isEmpty())
+        text += QStringLiteral(" (") + items.join(QStringLiteral(", ")) + QLatin1Char(')');
+    return text;
+}
+
+QString GroupedTableModel::groupFooterText(int group, int column) const
+{
+    const Group &g = m_groups.at(std::size_t(group));
+    for (std::size_t s = 0; s < m_summaries.size(); ++s) {
+        const Slot &slot = m_summaries[s];
+        if (slot.summary.place == SummaryPlace::GroupFooter && slot.column == column)
+            return summaryText(slot, g.sums[s]);
+    }
+    return {};
+}
+
+QString GroupedTableModel::footerText(int column) const
+{
+    for (std::size_t s = 0; s < m_summaries.size(); ++s) {
+        const Slot &slot = m_summaries[s];
+        if (slot.summary.place == SummaryPlace::Footer && slot.column == column)
+            return summaryText(slot, m_totals[s]);
+    }
+    return {};
+}
+
+int GroupedTableModel::footerValueCount() const
+{
+    return int(std::count_if(m_summaries.begin(), m_summaries.end(),
+                             [](const Slot &slot) { return slot.summary.place == SummaryPlace::Footer; }));
+}
+
+std::optional<Currency> GroupedTableModel::footerValue(int index) const
+{
+    int seen = 0;
+    for (std::size_t s = 0; s < m_summaries.size(); ++s) {
+        if (m_summaries[s].summary.place != SummaryPlace::Footer)
+            continue;
+        if (seen++ == index)
+            return m_totals[s];
+    }
+    return std::nullopt;
+}
+
+// Item model: the internal id of a top-level item is 0, that of a group's
+// child is the group's number plus one.
+QModelIndex GroupedTableModel::index(int row, int column, const QModelIndex &parent) const
+{
+    if (row < 0 || column < 0 || column >= columnCount(parent) || row >= rowCount(parent))
+        return {};
+    if (!parent.isValid())
+        return createIndex(row, column, quintptr(0));
+    return createIndex(row, column, quintptr(parent.row() + 1));
+}
+
+QModelIndex GroupedTableModel::parent(const QModelIndex &child) const
+{
+    if (!child.isValid() || child.internalId() == 0)
+        return {};
+    return createIndex(int(child.internalId() - 1), 0, quintptr(0));
+}
+
+int GroupedTableModel::rowCount(const QModelIndex &parent) const
+{
+    if (!parent.isValid())
+        return m_groupColumn >= 0 ? int(m_groups.size()) : int(m_records.size());
+    if (parent.column() != 0 || parent.internalId() != 0 || m_groupColumn < 0)
+        return 0;
+    return int(m_groups.at(std::size_t(parent.row())).records.size()) + 1; // the months and the group footer
+}
+
+int GroupedTableModel::columnCount(const QModelIndex &) const { return int(m_columns.size()); }
+
+int GroupedTableModel::groupOf(const QModelIndex &index) const
+{
+    if (!index.isValid() || m_groupColumn < 0)
+        return -1;
+    return index.internalId() == 0 ? index.row() : int(index.internalId() - 1);
+}
+
+GroupedTableModel::RowKind GroupedTableModel::kindOf(const QModelIndex &index) const
+{
+    if (m_groupColumn < 0)
+        return RowKind::Data;
+    if (index.internalId() == 0)
+        return RowKind::Group;
+    const Group &g = m_groups.at(std::size_t(index.internalId() - 1));
+    return index.row() < int(g.records.size()) ? RowKind::Data : RowKind::GroupFooter;
+}
+
+QModelIndex GroupedTableModel::groupIndex(int group) const
+{
+    return m_groupColumn >= 0 && group >= 0 && group < groupCount() ? createIndex(group, 0, quintptr(0))
+                                                                     : QModelIndex();
+}
+
+QVariant GroupedTableModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    const RowKind kind = kindOf(index);
+    if (role == RowKindRole)
+        return int(kind);
+    const Column &c = m_columns.at(std::size_t(index.column()));
+    const store::Field *field = boundField(index.column());
+    const bool money = c.currencyCell || (field && field->type() == store::FieldType::Money);
+    if (role == Qt::TextAlignmentRole && kind != RowKind::Group)
+        return money ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole)
+        return {};
+    switch (kind) {
+    case RowKind::Group:
+        return groupRowText(index.row());
+    case RowKind::GroupFooter:
+        return groupFooterText(groupOf(index), index.column());
+    case RowKind::Data: {
+        const int record = m_groupColumn >= 0 ? m_groups.at(std::size_t(groupOf(index))).records.at(std::size_t(index.row()))
+                                              : m_records.at(std::size_t(index.row()));
+        return cellText(record, index.column());
+    }
+    }
+    return {};
+}
+
+QVariant GroupedTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && section >= 0 && section < int(m_columns.size())) {
+        if (role == Qt::DisplayRole)
+            return columnCaption(section);
+    }
+    return {};
+}
+
+Qt::ItemFlags GroupedTableModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    // Read-only: rows can be selected, never edited.
+    Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (rowCount(index) == 0)
+        result |= Qt::ItemNeverHasChildren;
+    return result;
+}
+
+} // namespace calvora::platform

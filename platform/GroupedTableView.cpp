@@ -1,0 +1,227 @@
+#include "GroupedTableView.h"
+
+#include <QHeaderView>
+#include <QPainter>
+#include <QScrollBar>
+
+namespace calvora::platform {
+
+// The footer line: one cell under each shown column with its footer text.
+class GroupedTableView::Footer : public QWidget
+{
+public:
+    explicit Footer(GroupedTableView &view) : QWidget(&view), m_view(view)
+    {
+        setObjectName(QStringLiteral("footer"));
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), m_view.m_styles.footer);
+        painter.setPen(m_view.m_styles.gridLine);
+        painter.drawLine(0, 0, width(), 0);
+        GroupedTableModel *model = m_view.m_model;
+        if (!model)
+            return;
+        const QHeaderView *header = m_view.header();
+        painter.setPen(m_view.m_styles.footerText);
+        for (int column = 0; column < model->columnCountTotal(); ++column) {
+            if (header->isSectionHidden(column))
+                continue;
+            const QString text = model->footerText(column);
+            if (text.isEmpty())
+                continue;
+            const int x = header->sectionViewportPosition(column);
+            const QRect cell(x + 2, 1, header->sectionSize(column) - 4, height() - 2);
+            painter.drawText(cell, int(Qt::AlignRight | Qt::AlignVCenter) | Qt::TextSingleLine,
+                             painter.fontMetrics().elidedText(text, Qt::ElideRight, cell.width()));
+        }
+    }
+
+private:
+    GroupedTableView &m_view;
+};
+
+GroupedTableView::GroupedTableView(QWidget *parent) : QTreeView(parent), m_footer(new Footer(*this))
+{
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSortingEnabled(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setFocusPolicy(Qt::ClickFocus);
+    setIndentation(14);
+    header()->setSectionsMovable(false);
+    header()->setStretchLastSection(false);
+    header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    header()->setMinimumSectionSize(8);
+    setStyles({QColor(0xE3, 0xE8, 0xDA), QColor(0xEE, 0xF1, 0xE7), QColor(0xD7, 0xDF, 0xC8), QColor(Qt::black),
+               QColor(0x00, 0x66, 0xCC), QColor(Qt::white), QColor(0xC6, 0xCE, 0xB6)});
+
+    // The person opening or closing a group tells the model.
+    auto follow = [this](const QModelIndex &index, bool expanded) {
+        if (m_syncing || !m_model)
+            return;
+        m_model->setExpanded(m_model->groupOf(index), expanded);
+    };
+    connect(this, &QTreeView::expanded, this, [follow](const QModelIndex &index) { follow(index, true); });
+    connect(this, &QTreeView::collapsed, this, [follow](const QModelIndex &index) { follow(index, false); });
+    connect(header(), &QHeaderView::sectionResized, m_footer, qOverload<>(&QWidget::update));
+}
+
+GroupedTableView::~GroupedTableView() = default;
+
+QWidget *GroupedTableView::footerWidget() const { return m_footer; }
+
+void GroupedTableView::setGroupedModel(GroupedTableModel *model)
+{
+    if (m_model)
+        disconnect(m_model, nullptr, this, nullptr);
+    m_model = model;
+    setModel(model);
+    if (!model)
+        return;
+    connect(model, &QAbstractItemModel::modelReset, this, &GroupedTableView::followModel);
+    connect(model, &GroupedTableModel::expansionChanged, this, &GroupedTableView::followExpansion);
+    followModel();
+}
+
+void GroupedTableView::setStyles(const Styles &styles)
+{
+    m_styles = styles;
+    QPalette p = palette();
+    p.setColor(QPalette::Active, QPalette::Highlight, m_invertSelect ? styles.selection : QColor(Qt::transparent));
+    p.setColor(QPalette::Active, QPalette::HighlightedText,
+               m_invertSelect ? styles.selectionText : p.color(QPalette::Text));
+    // No selection is painted while the grid does not have the focus.
+    p.setColor(QPalette::Inactive, QPalette::Highlight, QColor(Qt::transparent));
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Text));
+    setPalette(p);
+    header()->setStyleSheet(QStringLiteral("QHeaderView::section { background-color: %1; border: none; "
+                                           "border-right: 1px solid %2; border-bottom: 1px solid %2; "
+                                           "padding-left: 3px; }")
+                                .arg(styles.header.name(), styles.gridLine.name()));
+    m_footer->update();
+    viewport()->update();
+}
+
+void GroupedTableView::setInvertSelect(bool on)
+{
+    m_invertSelect = on;
+    setStyles(m_styles);
+}
+
+void GroupedTableView::setColumnSizing(bool on)
+{
+    header()->setSectionResizeMode(on ? QHeaderView::Interactive : QHeaderView::Fixed);
+}
+
+void GroupedTableView::followModel()
+{
+    applyColumns();
+    setRootIsDecorated(m_model && m_model->isGrouped());
+    followExpansion();
+    m_footer->update();
+}
+
+void GroupedTableView::followExpansion()
+{
+    if (!m_model)
+        return;
+    m_syncing = true;
+    for (int group = 0; group < m_model->groupCount(); ++group) {
+        const QModelIndex index = m_model->groupIndex(group);
+        setFirstColumnSpanned(group, QModelIndex(), true);
+        if (isExpanded(index) != m_model->isExpanded(group))
+            setExpanded(index, m_model->isExpanded(group));
+    }
+    m_syncing = false;
+}
+
+void GroupedTableView::applyColumns()
+{
+    if (!m_model)
+        return;
+    for (int column = 0; column < m_model->columnCountTotal(); ++column)
+        header()->setSectionHidden(column, !m_model->column(column).visible);
+    scaleColumns();
+}
+
+void GroupedTableView::scaleColumns()
+{
+    if (!m_model)
+        return;
+    int designed = 0;
+    for (int column = 0; column < m_model->columnCountTotal(); ++column) {
+        if (m_model->column(column).visible)
+            designed += std::max(m_model->column(column).width, m_model->column(column).minWidth);
+    }
+    const int available = viewport()->width();
+    if (designed <= 0 || available <= 0)
+        return;
+    int used = 0;
+    int last = -1;
+    for (int column = 0; column < m_model->columnCountTotal(); ++column) {
+        const GroupedTableModel::Column &c = m_model->column(column);
+        if (!c.visible)
+            continue;
+        const int width = std::max(c.width, c.minWidth) * available / designed;
+        header()->resizeSection(column, std::max(width, c.minWidth));
+        used += header()->sectionSize(column);
+        last = column;
+    }
+    // The last column takes what rounding left over.
+    if (last >= 0 && used < available)
+        header()->resizeSection(last, header()->sectionSize(last) + available - used);
+}
+
+void GroupedTableView::resizeEvent(QResizeEvent *event)
+{
+    QTreeView::resizeEvent(event);
+    scaleColumns();
+}
+
+void GroupedTableView::updateGeometries()
+{
+    const int footerHeight = fontMetrics().height() + 6;
+    setViewportMargins(0, 0, 0, footerHeight);
+    QTreeView::updateGeometries();
+    const QRect area = viewport()->geometry();
+    m_footer->setGeometry(area.left(), area.bottom() + 1, area.width(), footerHeight);
+}
+
+void GroupedTableView::drawRow(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    const auto kind = GroupedTableModel::RowKind(index.data(GroupedTableModel::RowKindRole).toInt());
+    QColor background;
+    if (kind == GroupedTableModel::RowKind::Group)
+        background = m_styles.header;
+    else if (kind == GroupedTableModel::RowKind::GroupFooter)
+        background = m_styles.footer;
+    else if (index.row() % 2 == 1)
+        background = m_styles.contentEven;
+    if (background.isValid())
+        painter->fillRect(option.rect, background);
+    QTreeView::drawRow(painter, option, index);
+
+    // Grid lines under the row and between the cells of months and footers.
+    painter->save();
+    painter->setPen(m_styles.gridLine);
+    painter->drawLine(option.rect.left(), option.rect.bottom(), option.rect.right(), option.rect.bottom());
+    if (kind != GroupedTableModel::RowKind::Group) {
+        for (int column = 0; column < header()->count(); ++column) {
+            if (header()->isSectionHidden(column))
+                continue;
+            const int x = header()->sectionViewportPosition(column) + header()->sectionSize(column) - 1;
+            painter->drawLine(x, option.rect.top(), x, option.rect.bottom());
+        }
+    }
+    painter->restore();
+}
+
+} // namespace calvora::platform
