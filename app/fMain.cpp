@@ -5,10 +5,16 @@
 #include "Field.h"
 #include "Format.h"
 #include "LoanMath.h"
+#include "Schedule.h"
+#include "SchedulePages.h"
+#include "Transaction.h"
 #include "StoreError.h"
 #include "About.h"
 #include "fFinal.h"
 #include "ui_fMain.h"
+
+#include <QCheckBox>
+#include <QTabWidget>
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -60,6 +66,17 @@ TfrmMain::TfrmMain(const RegionalSettings &settings, const QString &databaseFold
     qMortgage.setSql(QStringLiteral("SELECT * FROM tblMortgage\nORDER BY NameSequence"));
     qAmortization.setSql(QStringLiteral("SELECT * FROM tblAmortization\nWHERE MortgageID=:MortgageID"));
     qMonth.setSql(QStringLiteral("SELECT * FROM tblMonth"));
+    // The schedule rows' calculated columns, in their places among the stored ones.
+    static const store::ColumnDef payYear{"PayYear", store::FieldType::Integer};
+    static const store::ColumnDef totalPayment{"TotalPayment", store::FieldType::Money, true};
+    static const store::ColumnDef actualTotal{"ActualTotal", store::FieldType::Money, true};
+    qAmortization.addCalculatedField(payYear, "PayDate");
+    qAmortization.addCalculatedField(totalPayment, "ActualPrincipal");
+    qAmortization.addCalculatedField(actualTotal);
+    qAmortization.onCalcFields = [this](Query &dataSet) { qAmortizationCalcFields(dataSet); };
+    qAmortization.field(u"PayDate").onGetText = [this](const Field &sender, bool displayText) {
+        return qAmortizationPayDateGetText(sender, displayText);
+    };
     dsMortgage.setDataSet(&qMortgage);
     dsAmortization.setDataSet(&qAmortization);
     dsMonth.setDataSet(&qMonth);
@@ -76,6 +93,25 @@ TfrmMain::TfrmMain(const RegionalSettings &settings, const QString &databaseFold
     ui->dgMortgage->addColumn(QStringLiteral("MortgageName"), QStringLiteral("Mortgages"), 20);
     platform::bindDataControls(this, {&dsMortgage, &dsAmortization, &dsMonth});
 
+    SchedulePages::setUpPaymentView(tvAmort, *ui->grdAmort);
+    SchedulePages::setUpPrepaymentView(tvPrepay, *ui->grdPrepay);
+    auto onDisplayText = [this](platform::GroupedTableModel &view, const char *column,
+                                void (TfrmMain::*handler)(int, QString &)) {
+        view.setDisplayTextHandler(view.columnIndex(QString::fromLatin1(column)),
+                                   [this, handler](int record, QString &text) { (this->*handler)(record, text); });
+    };
+    onDisplayText(tvAmort, "tvAmortTotalPrincipal", &TfrmMain::tvAmortTotalPrincipalGetDisplayText);
+    onDisplayText(tvAmort, "tvAmortTotalInterest", &TfrmMain::tvAmortTotalInterestGetDisplayText);
+    onDisplayText(tvPrepay, "tvPrepayPrincipalPaid", &TfrmMain::tvPrepayPrincipalPaidGetDisplayText);
+    onDisplayText(tvPrepay, "tvPrepayInterestPaid", &TfrmMain::tvPrepayInterestPaidGetDisplayText);
+    tvAmort.setDataSource(&dsAmortization);
+    tvPrepay.setDataSource(&dsAmortization);
+
+    // Nothing can be calculated or generated until a mortgage is open.
+    ui->btnCalculate->setEnabled(false);
+    ui->btnGenerate->setEnabled(false);
+    ui->btnReGenerate->setEnabled(false);
+
     auto onClick = [this](QAbstractButton *button, void (TfrmMain::*handler)()) {
         connect(button, &QAbstractButton::clicked, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
     };
@@ -83,7 +119,13 @@ TfrmMain::TfrmMain(const RegionalSettings &settings, const QString &databaseFold
     onClick(ui->btnDelete, &TfrmMain::btnDeleteClick);
     onClick(ui->btnSave, &TfrmMain::btnSaveClick);
     onClick(ui->btnCalculate, &TfrmMain::btnCalculateClick);
-    for (platform::DBEdit *edit : std::initializer_list<platform::DBEdit *>{ui->edtPrice, ui->edtDown})
+    onClick(ui->btnGenerate, &TfrmMain::btnGenerateClick);
+    onClick(ui->btnReGenerate, &TfrmMain::btnGenerateClick);
+    onClick(ui->chkGroup, &TfrmMain::chkGroupClick);
+    onClick(ui->chkGrp, &TfrmMain::chkGrpClick);
+    connect(ui->pgMort, &QTabWidget::currentChanged, this, [this] { guarded([this] { pgMortChange(); }); });
+    for (platform::DBEdit *edit :
+         std::initializer_list<platform::DBEdit *>{ui->edtPrice, ui->edtDown, ui->edtPrepmt, ui->edtPrepayment})
         connect(edit, &platform::DBEdit::clicked, this, [this, edit] { guarded([this, edit] { edtPriceClick(edit); }); });
     for (platform::DBEdit *edit : std::initializer_list<platform::DBEdit *>{ui->edtInterestRate, ui->edtTermInMonth, ui->edtLoanAmt})
         connect(edit, &platform::DBEdit::changed, this, [this] { guarded([this] { edtFieldChange(); }); });
@@ -137,6 +179,7 @@ void TfrmMain::FormShow()
         qMortgage.edit();
         qMortgage.field(u"StartMonth").setInteger(now.month);
     }
+    ExpandYearGroups();
     qAmortization.first();
 }
 
@@ -230,6 +273,7 @@ void TfrmMain::qMortgageAfterScroll(Query &)
     const bool calculated = !qMortgage.field(u"MonthlyPayment").asCurrency().isZero();
     ui->btnGenerate->setEnabled(calculated);
     ui->btnReGenerate->setEnabled(calculated);
+    ExpandYearGroups();
 }
 
 bool TfrmMain::InputIncomplete() const
@@ -304,4 +348,265 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
             guarded([this] { pnlMortgagesMouseLeave(); });
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void TfrmMain::ExpandYearGroups()
+{
+    tvAmort.expandAll();
+    tvPrepay.expandAll();
+}
+
+namespace {
+
+// Keeps a query's views detached for as long as it lives; they are attached
+// again, and refresh, also when a step in between fails.
+class DetachedViews
+{
+public:
+    explicit DetachedViews(Query &query) : m_query(query) { m_query.disableControls(); }
+    ~DetachedViews()
+    {
+        try {
+            m_query.enableControls();
+        } catch (...) {
+            // The views refresh from the rows they find; nothing to add here.
+        }
+    }
+    DetachedViews(const DetachedViews &) = delete;
+    DetachedViews &operator=(const DetachedViews &) = delete;
+
+private:
+    Query &m_query;
+};
+
+// Adds each month of a schedule to the schedule query as a new row of the
+// mortgage, stored as soon as its values are set.
+class ScheduleRowInserter : public ScheduleRowWriter
+{
+public:
+    ScheduleRowInserter(Query &query, qint32 mortgageId)
+        : m_query(query), m_mortgageId(mortgageId), m_interest(query.field(u"Interest")),
+          m_principal(query.field(u"Principal")), m_principalLeft(query.field(u"PrincipalLeft")),
+          m_payDate(query.field(u"PayDate")), m_mortgage(query.field(u"MortgageID")),
+          m_actualInterest(query.field(u"ActualInterest")), m_actualPrincipal(query.field(u"ActualPrincipal")),
+          m_actualLeft(query.field(u"ActualLeft"))
+    {
+    }
+
+    void writeRow(const ScheduleRow &row) override
+    {
+        m_query.append();
+        m_interest.setCurrency(row.interest);
+        m_principal.setCurrency(row.principal);
+        m_principalLeft.setCurrency(row.principalLeft);
+        m_payDate.setDate(row.payDate);
+        m_mortgage.setInteger(m_mortgageId);
+        m_actualInterest.setCurrency(row.actualInterest);
+        m_actualPrincipal.setCurrency(row.actualPrincipal);
+        m_actualLeft.setCurrency(row.actualLeft);
+        m_query.post();
+    }
+
+private:
+    Query &m_query;
+    qint32 m_mortgageId;
+    Field &m_interest, &m_principal, &m_principalLeft, &m_payDate, &m_mortgage, &m_actualInterest,
+        &m_actualPrincipal, &m_actualLeft;
+};
+
+// A footer sum as money; a sum over no rows has no value.
+Currency footerAmount(const platform::GroupedTableModel &view, int index)
+{
+    const std::optional<Currency> value = view.footerValue(index);
+    if (!value)
+        throw ConvertError("Could not convert variant of type (Null) into type (Currency)");
+    return *value;
+}
+
+} // namespace
+
+void TfrmMain::btnGenerateClick()
+{
+    // The old schedule goes and the new one comes in one change of the file:
+    // a failure anywhere, or the program killed part-way, leaves the old
+    // schedule whole and the mortgage record as it was before the click.
+    const Query::RecordSnapshot before = qMortgage.saveRecord();
+    store::Transaction transaction(MainConnection);
+    try {
+        replaceSchedule();
+        transaction.commit();
+    } catch (...) {
+        transaction.rollback();
+        restoreAfterFailedGeneration(before);
+        throw;
+    }
+    ExpandYearGroups();
+}
+
+void TfrmMain::replaceSchedule()
+{
+    // A new mortgage that was never stored has no MortgageID yet: store it
+    // first, so that the schedule rows belong to it.
+    if (qMortgage.state() == Query::State::Insert)
+        qMortgage.post();
+    const qint32 id = qint32(qMortgage.field(u"MortgageID").asInteger());
+    store::ExecuteSql(MainConnection,
+                      qt(formatStatement("DELETE FROM tblAmortization WHERE MortgageID=%d", {std::int64_t(id)})));
+
+    ScheduleInputs inputs;
+    inputs.loanAmount = qMortgage.field(u"LoanAmount").asCurrency();
+    inputs.monthlyPayment = qMortgage.field(u"MonthlyPayment").asCurrency();
+    inputs.prepayment = qMortgage.field(u"Prepayment").asCurrency();
+    inputs.interestRate = qMortgage.field(u"InterestRate").asDouble();
+    inputs.startYear = std::int32_t(qMortgage.field(u"StartYear").asInteger());
+    inputs.startMonth = std::int32_t(qMortgage.field(u"StartMonth").asInteger());
+    inputs.termInMonth = std::int32_t(qMortgage.field(u"TermInMonth").asInteger());
+    // A start that forms no date fails before any row is written.
+    ScheduleStartDate(inputs);
+
+    std::int32_t payoffMonth = 0;
+    {
+        DetachedViews detached(qAmortization);
+        qAmortization.setParameter(QStringLiteral("MortgageID"), id);
+        qAmortization.requery();
+        ScheduleRowInserter writer(qAmortization, id);
+        payoffMonth = GenerateSchedule(inputs, writer);
+        qAmortization.first();
+    }
+
+    if (!qMortgage.isEditing())
+        qMortgage.edit();
+    const PrepaymentResults results =
+        PrepaymentResultsOf(inputs, qMortgage.field(u"TotalInterest").asCurrency(), payoffMonth,
+                            footerAmount(tvPrepay, 2), footerAmount(tvPrepay, 3));
+    qMortgage.field(u"ActualMonthly").setCurrency(results.actualMonthly);
+    qMortgage.field(u"ActualTerm").setInteger(results.actualTerm);
+    qMortgage.field(u"ActualTotal").setCurrency(results.actualTotal);
+    qMortgage.field(u"ActualTotalInterest").setCurrency(results.actualTotalInterest);
+    qMortgage.field(u"InterestSaved").setCurrency(results.interestSaved);
+    qMortgage.post();
+}
+
+void TfrmMain::restoreAfterFailedGeneration(const Query::RecordSnapshot &before) noexcept
+{
+    try {
+        qMortgage.restoreRecord(before);
+    } catch (...) {
+        // The record's rows changed under it; what is on screen is what the query holds.
+    }
+    try {
+        // The file holds the old schedule again: show it.
+        DetachedViews detached(qAmortization);
+        qAmortization.close();
+        qAmortization.setParameter(QStringLiteral("MortgageID"),
+                                   qint32(qMortgage.isActive() ? qMortgage.field(u"MortgageID").asInteger() : 0));
+        qAmortization.open();
+    } catch (...) {
+        // The schedule could not be read back; the grids stay attached and empty.
+    }
+    try {
+        ExpandYearGroups();
+    } catch (...) {
+    }
+}
+
+void TfrmMain::qAmortizationCalcFields(Query &dataSet)
+{
+    dataSet.field(u"PayYear").setInteger(decodeDate(dataSet.field(u"PayDate").asDate()).year);
+    dataSet.field(u"TotalPayment").setCurrency(qMortgage.field(u"MonthlyPayment").asCurrency());
+    dataSet.field(u"ActualTotal")
+        .setCurrency(dataSet.field(u"ActualPrincipal").asCurrency() + dataSet.field(u"ActualInterest").asCurrency());
+}
+
+QString TfrmMain::qAmortizationPayDateGetText(const Field &sender, bool) const
+{
+    return qt(formatDate("mmm yyyy", sender.asDate(), MainConnection.regionalSettings()));
+}
+
+void TfrmMain::chkGroupClick()
+{
+    if (ui->chkGroup->isChecked()) {
+        tvAmort.groupBy(tvAmort.columnIndex(u"tvAmortYear"));
+        tvAmort.expandAll();
+    } else {
+        tvAmort.groupBy(-1);
+    }
+}
+
+void TfrmMain::chkGrpClick()
+{
+    if (ui->chkGrp->isChecked()) {
+        tvPrepay.groupBy(tvPrepay.columnIndex(u"tvPrepayYear"));
+        tvPrepay.expandAll();
+    } else {
+        tvPrepay.groupBy(-1);
+    }
+}
+
+void TfrmMain::pgMortChange()
+{
+    switch (ui->pgMort->currentIndex()) {
+    case 1:
+        tvAmort.expandAll();
+        break;
+    case 4:
+        tvPrepay.expandAll();
+        break;
+    default:
+        break;
+    }
+}
+
+double RunningColumnTotal(const platform::GroupedTableModel &rows, int position, int column)
+{
+    // Added up exactly in ten-thousandths: a long schedule of large amounts
+    // never loses a cent to binary fractions on the way.
+    Currency total;
+    for (int p = position; p >= 0; --p) {
+        if (rows.shownRowKind(p) != platform::GroupedTableModel::RowKind::Data)
+            break;
+        const std::optional<Currency> value = rows.shownAmount(p, column);
+        if (!value)
+            throw ConvertError("Could not convert variant of type (Null) into type (Double)");
+        total += *value;
+    }
+    return ext::toDouble(total.toExtended());
+}
+
+void TfrmMain::RunningTotalText(const platform::GroupedTableModel &view, QStringView boundField, int record,
+                                QString &text) const
+{
+    try {
+        int column = -1;
+        for (int c = 0; c < view.columnCountTotal() && column < 0; ++c) {
+            if (view.column(c).field == boundField)
+                column = c;
+        }
+        if (column < 0)
+            return;
+        const double total = RunningColumnTotal(view, view.shownPosition(record), column);
+        text = qt(formatMoney(Currency::fromAmount(total), MainConnection.regionalSettings()));
+    } catch (...) {
+        // The cell keeps the text the grid made for it.
+    }
+}
+
+void TfrmMain::tvAmortTotalPrincipalGetDisplayText(int record, QString &text)
+{
+    RunningTotalText(tvAmort, u"Principal", record, text);
+}
+
+void TfrmMain::tvAmortTotalInterestGetDisplayText(int record, QString &text)
+{
+    RunningTotalText(tvAmort, u"Interest", record, text);
+}
+
+void TfrmMain::tvPrepayPrincipalPaidGetDisplayText(int record, QString &text)
+{
+    RunningTotalText(tvPrepay, u"ActualPrincipal", record, text);
+}
+
+void TfrmMain::tvPrepayInterestPaidGetDisplayText(int record, QString &text)
+{
+    RunningTotalText(tvPrepay, u"ActualInterest", record, text);
 }

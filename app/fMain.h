@@ -4,6 +4,7 @@
 #include "Connection.h"
 #include "DataSource.h"
 #include "DateTime.h"
+#include "GroupedTableModel.h"
 #include "Query.h"
 #include "RegionalSettings.h"
 
@@ -46,6 +47,11 @@ public:
     calvora::store::DataSource dsMonth{QStringLiteral("dsMonth")};
     calvora::store::Command MainCom{MainConnection, QStringLiteral("MainCom")};
 
+    // The two schedule views: the rows of the schedule grouped by year with
+    // their summaries, as the grids on the schedule pages show them.
+    calvora::platform::GroupedTableModel tvAmort;
+    calvora::platform::GroupedTableModel tvPrepay;
+
     // Start-up and shutdown.
     void FormCreate();
     void FormShow();
@@ -62,6 +68,23 @@ public:
 
     // Payment calculation.
     void btnCalculateClick();
+
+    // Schedule generation: replaces the selected mortgage's schedule and
+    // stores the prepayment results in its record.
+    void btnGenerateClick();
+
+    // The schedule views.
+    void qAmortizationCalcFields(calvora::store::Query &dataSet);
+    QString qAmortizationPayDateGetText(const calvora::store::Field &sender, bool displayText) const;
+    void chkGroupClick();
+    void chkGrpClick();
+    void pgMortChange();
+
+    // Running totals: the text of a "Principal Paid" or "Interest Paid" cell.
+    void tvAmortTotalPrincipalGetDisplayText(int record, QString &text);
+    void tvAmortTotalInterestGetDisplayText(int record, QString &text);
+    void tvPrepayPrincipalPaidGetDisplayText(int record, QString &text);
+    void tvPrepayInterestPaidGetDisplayText(int record, QString &text);
 
     // A click into an input amount selects its whole text, so typing replaces it.
     void edtPriceClick(QLineEdit *sender);
@@ -81,12 +104,29 @@ private:
     void SetCalculateEnabled(bool enabled);
     // Re-reads the mortgage list with the main list grid detached.
     void requeryMortgages();
+    // Opens every year group of the payment view, then of the prepayment view.
+    void ExpandYearGroups();
+    // The steps of a schedule generation that change the file; run inside
+    // one transaction by btnGenerateClick.
+    void replaceSchedule();
+    // After a failed generation: the mortgage record and the schedule on
+    // screen as they were before the click.
+    void restoreAfterFailedGeneration(const calvora::store::Query::RecordSnapshot &before) noexcept;
+    // The running total of a view's month cell, summing the view's column
+    // bound to boundField; a failure leaves the text as the grid made it.
+    void RunningTotalText(const calvora::platform::GroupedTableModel &view, QStringView boundField, int record,
+                          QString &text) const;
 
     std::unique_ptr<Ui::TfrmMain> ui;
     std::function<calvora::DateTime()> m_clock;
     QString m_databaseFolder;
     bool m_shown = false;
 };
+
+// Adds up a column over the shown rows of a view, from the row at position
+// upwards until a row that is not a month (a year's group row) or the top.
+// Returns 0 for position -1; throws for an empty value among the rows.
+double RunningColumnTotal(const calvora::platform::GroupedTableModel &rows, int position, int column);
 
 // The one main window of the program.
 extern TfrmMain *frmMain;

@@ -29,9 +29,13 @@ int main(int argc, char *argv[])
     TfrmMain window(calvora::RegionalSettings::usEnglish(), arguments.value(2));
     window.show();
     QApplication::processEvents();
-    // The figures of the current mortgage, computed but not stored.
+    // The figures of the current mortgage.
     if (auto *calculate = window.findChild<QAbstractButton *>(QStringLiteral("btnCalculate")); calculate->isEnabled())
         calculate->click();
+    QApplication::processEvents();
+    // And its schedule, generated and stored.
+    if (auto *generate = window.findChild<QAbstractButton *>(QStringLiteral("btnGenerate")); generate->isEnabled())
+        generate->click();
     QApplication::processEvents();
     auto *pages = window.findChild<QTabWidget *>(QStringLiteral("pgMort"));
     for (int page = 0; page < pages->count(); ++page) {

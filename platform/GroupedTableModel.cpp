@@ -133,66 +133,74 @@ void GroupedTableModel::rebuild()
     emit expansionChanged();
 }
 
-// The numeric values of every column bound to a numeric field, as raw
-// Currency counts, read once so that summaries and running totals add
-// integers instead of asking the query for each cell.
+// The numeric values of every column of the query, as raw Currency counts,
+// read once so that summaries and running totals add integers instead of
+// asking the query for each cell.
 void GroupedTableModel::readAmounts()
 {
     const store::Query *q = query();
     const int records = q ? q->viewRowCount() : 0;
-    const int width = int(m_columns.size());
-    m_amounts.assign(std::size_t(records) * std::size_t(width), 0);
-    m_hasAmount.assign(std::size_t(records) * std::size_t(width), 0);
-    for (int c = 0; c < width; ++c) {
-        const store::Field *field = boundField(c);
-        if (!field || !isNumeric(field->type()))
+    m_width = q ? int(q->fields().size()) : 0;
+    m_amounts.assign(std::size_t(records) * std::size_t(m_width), 0);
+    m_hasAmount.assign(std::size_t(records) * std::size_t(m_width), 0);
+    for (int f = 0; f < m_width; ++f) {
+        const store::Field &field = *q->fields().at(std::size_t(f));
+        if (!isNumeric(field.type()))
             continue;
-        const int at = field->index();
         for (int r = 0; r < records; ++r) {
-            const QVariant value = q->viewValue(r, at);
+            const QVariant value = q->viewValue(r, f);
             if (!value.isValid())
                 continue;
             std::int64_t raw = 0;
             try {
-                if (field->type() == store::FieldType::Money)
+                if (field.type() == store::FieldType::Money)
                     raw = value.toLongLong();
-                else if (field->type() == store::FieldType::Double)
+                else if (field.type() == store::FieldType::Double)
                     raw = Currency::fromAmount(value.toDouble()).raw();
                 else
-                    raw = (Currency::fromRaw(value.toLongLong()).multipliedBy(Currency::Scale)).raw();
+                    raw = Currency::fromRaw(value.toLongLong()).multipliedBy(Currency::Scale).raw();
             } catch (const Error &) {
                 continue; // a value outside the range of money is left empty
             }
-            const std::size_t cell = std::size_t(r) * std::size_t(width) + std::size_t(c);
+            const std::size_t cell = std::size_t(r) * std::size_t(m_width) + std::size_t(f);
             m_amounts[cell] = raw;
             m_hasAmount[cell] = 1;
         }
     }
 
+    m_columnField.assign(m_columns.size(), -1);
+    for (std::size_t c = 0; c < m_columns.size(); ++c) {
+        if (const store::Field *field = boundField(int(c)))
+            m_columnField[c] = field->index();
+    }
+
     m_records.resize(std::size_t(records));
     for (int r = 0; r < records; ++r)
         m_records[std::size_t(r)] = r;
-    if (m_sortColumn >= 0) {
-        std::stable_sort(m_records.begin(), m_records.end(), [this](int a, int b) {
-            return amount(a, m_sortColumn).value_or(Currency()) < amount(b, m_sortColumn).value_or(Currency());
+    const int sortField = fieldOf(m_sortColumn);
+    if (sortField >= 0) {
+        std::stable_sort(m_records.begin(), m_records.end(), [this, sortField](int a, int b) {
+            return amount(a, sortField).value_or(Currency()) < amount(b, sortField).value_or(Currency());
         });
     }
 
     for (Slot &slot : m_summaries) {
         slot.column = columnIndex(slot.summary.column);
-        slot.field = -1;
-        for (int c = 0; c < width && slot.field < 0; ++c) {
-            if (m_columns[std::size_t(c)].field == slot.summary.field)
-                slot.field = c;
-        }
+        const store::Field *field = q ? q->findField(slot.summary.field) : nullptr;
+        slot.field = field ? field->index() : -1;
     }
 }
 
-std::optional<Currency> GroupedTableModel::amount(int record, int column) const
+int GroupedTableModel::fieldOf(int column) const
 {
-    if (record < 0 || column < 0 || column >= int(m_columns.size()))
+    return column >= 0 && column < int(m_columnField.size()) ? m_columnField[std::size_t(column)] : -1;
+}
+
+std::optional<Currency> GroupedTableModel::amount(int record, int field) const
+{
+    if (record < 0 || field < 0 || field >= m_width)
         return std::nullopt;
-    const std::size_t cell = std::size_t(record) * m_columns.size() + std::size_t(column);
+    const std::size_t cell = std::size_t(record) * std::size_t(m_width) + std::size_t(field);
     if (cell >= m_hasAmount.size() || !m_hasAmount[cell])
         return std::nullopt;
     return Currency::fromRaw(m_amounts[cell]);
@@ -202,14 +210,14 @@ std::vector<std::optional<Currency>> GroupedTableModel::sumsOver(const std::vect
 {
     std::vector<std::optional<Currency>> sums(m_summaries.size());
     for (std::size_t s = 0; s < m_summaries.size(); ++s) {
-        const int column = m_summaries[s].field;
-        if (column < 0 || records.empty())
+        const int field = m_summaries[s].field;
+        if (field < 0 || records.empty())
             continue;
         Currency total;
         bool overflow = false;
         for (int record : records) {
             try {
-                total += amount(record, column).value_or(Currency());
+                total += amount(record, field).value_or(Currency());
             } catch (const Error &) {
                 overflow = true; // a sum the money type cannot hold shows nothing
                 break;
@@ -229,7 +237,7 @@ void GroupedTableModel::buildGroups()
     m_groups.clear();
     if (m_groupColumn >= 0) {
         for (int record : m_records) {
-            const std::int64_t key = amount(record, m_groupColumn).value_or(Currency()).raw();
+            const std::int64_t key = amount(record, fieldOf(m_groupColumn)).value_or(Currency()).raw();
             if (m_groups.empty() || m_groups.back().key != key) {
                 Group group;
                 group.key = key;
@@ -299,7 +307,7 @@ int GroupedTableModel::shownRowIndex(int position) const { return m_shown.at(std
 std::optional<Currency> GroupedTableModel::shownAmount(int position, int column) const
 {
     const auto &[kind, index] = m_shown.at(std::size_t(position));
-    return kind == RowKind::Data ? amount(index, column) : std::nullopt;
+    return kind == RowKind::Data ? amount(index, fieldOf(column)) : std::nullopt;
 }
 
 int GroupedTableModel::shownPosition(int record) const
@@ -317,7 +325,7 @@ QString GroupedTableModel::cellText(int record, int column) const
             // Money shows in the currency format, whatever the column's own
             // display text is.
             if (field->type() == store::FieldType::Money) {
-                if (const std::optional<Currency> value = amount(record, column))
+                if (const std::optional<Currency> value = amount(record, field->index()))
                     text = qt(formatMoney(*value, settings()));
             } else {
                 text = q->viewText(record, field->index(), true);

@@ -144,15 +144,18 @@ private:
     struct Slot // a summary with its columns resolved
     {
         Summary summary;
-        int field = -1;
-        int column = -1;
+        int field = -1;  // the query column summed
+        int column = -1; // the table column it stands under
     };
 
     void rebuild();
     void readAmounts();
     void buildGroups();
     void buildShownRows();
-    std::optional<Currency> amount(int record, int column) const;
+    // A record's value of a query column as money (none when empty).
+    std::optional<Currency> amount(int record, int field) const;
+    // The query column a table column is bound to (-1: none).
+    int fieldOf(int column) const;
     std::vector<std::optional<Currency>> sumsOver(const std::vector<int> &records) const;
     QString summaryText(const Slot &slot, const std::optional<Currency> &sum) const;
     const store::Field *boundField(int column) const;
@@ -166,8 +169,10 @@ private:
 
     // Read from the query when its rows change.
     std::vector<int> m_records;                      // records in sorted order
-    std::vector<std::int64_t> m_amounts;             // record × column, raw Currency
-    std::vector<unsigned char> m_hasAmount;          // record × column
+    std::vector<int> m_columnField;                  // the query column of each table column
+    int m_width = 0;                                 // columns of the query
+    std::vector<std::int64_t> m_amounts;             // record × query column, raw Currency
+    std::vector<unsigned char> m_hasAmount;          // record × query column
     std::vector<Group> m_groups;
     std::vector<std::optional<Currency>> m_totals;   // one per summary, over every record
     std::vector<std::pair<RowKind, int>> m_shown;

@@ -136,7 +136,6 @@ void GroupedTableView::followExpansion()
     m_syncing = true;
     for (int group = 0; group < m_model->groupCount(); ++group) {
         const QModelIndex index = m_model->groupIndex(group);
-        setFirstColumnSpanned(group, QModelIndex(), true);
         if (isExpanded(index) != m_model->isExpanded(group))
             setExpanded(index, m_model->isExpanded(group));
     }
@@ -188,9 +187,13 @@ void GroupedTableView::resizeEvent(QResizeEvent *event)
 
 void GroupedTableView::updateGeometries()
 {
-    const int footerHeight = fontMetrics().height() + 6;
-    setViewportMargins(0, 0, 0, footerHeight);
+    // The tree reserves the top margin for the header; the bottom one is the
+    // footer line's.
     QTreeView::updateGeometries();
+    const int footerHeight = fontMetrics().height() + 6;
+    const QMargins margins = viewportMargins();
+    if (margins.bottom() != footerHeight)
+        setViewportMargins(margins.left(), margins.top(), margins.right(), footerHeight);
     const QRect area = viewport()->geometry();
     m_footer->setGeometry(area.left(), area.bottom() + 1, area.width(), footerHeight);
 }
@@ -198,30 +201,39 @@ void GroupedTableView::updateGeometries()
 void GroupedTableView::drawRow(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     const auto kind = GroupedTableModel::RowKind(index.data(GroupedTableModel::RowKindRole).toInt());
-    QColor background;
-    if (kind == GroupedTableModel::RowKind::Group)
-        background = m_styles.header;
-    else if (kind == GroupedTableModel::RowKind::GroupFooter)
-        background = m_styles.footer;
+    painter->save();
+    if (kind == GroupedTableModel::RowKind::Group) {
+        // A group row spans the grid: its open/close button, then its text.
+        painter->fillRect(option.rect, m_styles.header);
+        const QRect button(option.rect.left(), option.rect.top(), indentation(), option.rect.height());
+        drawBranches(painter, button, index);
+        painter->setPen(palette().color(QPalette::Text));
+        const QRect textRect = option.rect.adjusted(indentation() + 2, 0, -2, 0);
+        painter->drawText(textRect, int(Qt::AlignLeft | Qt::AlignVCenter) | Qt::TextSingleLine,
+                          painter->fontMetrics().elidedText(index.data().toString(), Qt::ElideRight,
+                                                            textRect.width()));
+        painter->setPen(m_styles.gridLine);
+        painter->drawLine(option.rect.left(), option.rect.bottom(), option.rect.right(), option.rect.bottom());
+        painter->restore();
+        return;
+    }
+    if (kind == GroupedTableModel::RowKind::GroupFooter)
+        painter->fillRect(option.rect, m_styles.footer);
     else if (index.row() % 2 == 1)
-        background = m_styles.contentEven;
-    if (background.isValid())
-        painter->fillRect(option.rect, background);
+        painter->fillRect(option.rect, m_styles.contentEven);
+    painter->restore();
     QTreeView::drawRow(painter, option, index);
 
-    // Grid lines under the row and between the cells of months and footers.
+    // Grid lines under the row and between its cells.
     painter->save();
     painter->setPen(m_styles.gridLine);
     painter->drawLine(option.rect.left(), option.rect.bottom(), option.rect.right(), option.rect.bottom());
-    if (kind != GroupedTableModel::RowKind::Group) {
-        for (int column = 0; column < header()->count(); ++column) {
-            if (header()->isSectionHidden(column))
-                continue;
-            const int x = header()->sectionViewportPosition(column) + header()->sectionSize(column) - 1;
-            painter->drawLine(x, option.rect.top(), x, option.rect.bottom());
-        }
+    for (int column = 0; column < header()->count(); ++column) {
+        if (header()->isSectionHidden(column))
+            continue;
+        const int x = header()->sectionViewportPosition(column) + header()->sectionSize(column) - 1;
+        painter->drawLine(x, option.rect.top(), x, option.rect.bottom());
     }
     painter->restore();
 }
-
 } // namespace calvora::platform
