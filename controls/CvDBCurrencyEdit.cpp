@@ -117,6 +117,14 @@ void TCvDBCurrencyEdit::FormatDisplay()
         setText(formatMoney(amount));
 }
 
+void TCvDBCurrencyEdit::columnLoaded()
+{
+    if (hasFocus() || FFormatting)
+        return;
+    FlagScope formatting(FFormatting);
+    FormatDisplay();
+}
+
 void TCvDBCurrencyEdit::change()
 {
     if (!FFocusChanging)

@@ -46,6 +46,9 @@ protected:
     void doEnter() override;
     void doExit() override;
     void change() override;
+    // A text loaded from the column while unfocused is shown formatted, also
+    // when loading did not change it (an empty column after an empty one).
+    void columnLoaded() override;
 
 private:
     QString formatMoney(calvora::Currency value) const;

@@ -95,6 +95,7 @@ void DBEdit::reset()
     m_loading = true;
     try {
         setText(text);
+        columnLoaded();
     } catch (...) {
         m_loading = false;
         m_modified = false;
@@ -221,6 +222,12 @@ void DBEdit::focusInEvent(QFocusEvent *event)
     if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason) {
         if (m_focused)
             return;
+    }
+    if (m_focused) {
+        // The focus comes back after a text the column refused: the person's
+        // text stays, selected, so that it can be corrected.
+        selectAll();
+        return;
     }
     m_focused = true;
     guarded([this] {

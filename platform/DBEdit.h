@@ -71,6 +71,8 @@ protected:
     virtual void doExit();
     // Runs for every change of the text.
     virtual void change();
+    // Runs after the text was loaded from the column.
+    virtual void columnLoaded() {}
     // The text shown while the edit only displays the column.
     virtual QString columnDisplayText(const store::Field &field) const;
 

@@ -5,6 +5,7 @@
 #include "DBEdit.h"
 #include "DBGrid.h"
 #include "Field.h"
+#include "CvDBCurrencyEdit.h"
 #include "MainWindowFixture.h"
 #include "fFinal.h"
 
@@ -63,6 +64,12 @@ private slots:
     void scheduleButtonsFollowTheMonthlyPayment_data();
     void scheduleButtonsFollowTheMonthlyPayment();
     void badAmountKeepsTheFocusAndTheOldValue();
+    void refusedTextStaysForCorrection_data();
+    void refusedTextStaysForCorrection();
+    void emptyMoneyColumnShowsZero_data();
+    void emptyMoneyColumnShowsZero();
+    void buttonsWaitForAnOpenMortgage_data();
+    void buttonsWaitForAnOpenMortgage();
     void tabWalksTheInputFieldsOnly();
 
     void calculateShowsEveryFigure();
@@ -430,12 +437,102 @@ void TestMainWindow::badAmountKeepsTheFocusAndTheOldValue()
     QTest::keyClick(price, Qt::Key_Tab);
     QCOMPARE(f.errors, QStringList{QStringLiteral("'12-3' is not a valid amount")});
     QVERIFY(price->hasFocus());
+    QCOMPARE(price->text(), QStringLiteral("12-3"));
     QCOMPARE(window.qMortgage.field(u"HouseAmount").asCurrency().raw(), 2500000000);
     QTest::keyClick(price, Qt::Key_Escape);
     QCOMPARE(price->text(), QStringLiteral("250000.00"));
     QTest::keyClick(price, Qt::Key_Tab);
     QCOMPARE(price->text(), QStringLiteral("$250,000.00"));
     QCOMPARE(f.errors.size(), 1);
+}
+
+void TestMainWindow::refusedTextStaysForCorrection_data()
+{
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("sum in the house price") << QStringLiteral("edtPrice") << QStringLiteral("HouseAmount") << QStringLiteral("1+2");
+    QTest::newRow("pasted money text") << QStringLiteral("edtDown") << QStringLiteral("DownPayment") << QStringLiteral("$1,000.00");
+    QTest::newRow("rate with a lone exponent") << QStringLiteral("edtInterestRate") << QStringLiteral("InterestRate") << QStringLiteral("6e");
+    QTest::newRow("term beyond the column") << QStringLiteral("edtTermInMonth") << QStringLiteral("TermInMonth") << QStringLiteral("99999");
+}
+
+void TestMainWindow::refusedTextStaysForCorrection()
+{
+    QFETCH(QString, edit);
+    QFETCH(QString, column);
+    QFETCH(QString, text);
+    MainWindowFixture f;
+    f.store.addMortgages({{1, QStringLiteral("First"), 2020, 1}});
+    f.store.exec({QStringLiteral("UPDATE tblMortgage SET HouseAmount=2500000000, DownPayment=500000000, "
+                                 "InterestRate=6.5, TermInMonth=360")});
+    TfrmMain &window = f.show();
+    const QString before = f.current(column.toLatin1().constData());
+    auto *field = f.child<DBEdit>(edit.toLatin1().constData());
+    field->setFocus();
+    field->selectAll();
+    field->insert(text); // as a paste would put it there
+    QTest::keyClick(field, Qt::Key_Tab);
+    QCOMPARE(f.errors.size(), 1);
+    // The person's text stays, selected, to be corrected; the column keeps its value.
+    QVERIFY(field->hasFocus());
+    QCOMPARE(field->text(), text);
+    QCOMPARE(field->selectedText(), text);
+    QCOMPARE(f.current(column.toLatin1().constData()), before);
+    QVERIFY(window.qMortgage.isEditing());
+}
+
+void TestMainWindow::emptyMoneyColumnShowsZero_data()
+{
+    QTest::addColumn<int>("mortgages");
+    QTest::addColumn<bool>("moveToTheNext");
+    QTest::newRow("start-up on empty columns") << 1 << false;
+    QTest::newRow("fresh file") << 0 << false;
+    QTest::newRow("from one empty mortgage to another") << 2 << true;
+}
+
+void TestMainWindow::emptyMoneyColumnShowsZero()
+{
+    QFETCH(int, mortgages);
+    QFETCH(bool, moveToTheNext);
+    MainWindowFixture f;
+    for (int i = 1; i <= mortgages; ++i)
+        f.store.addMortgages({{i, QStringLiteral("Loan %1").arg(i), 2020, 1}});
+    TfrmMain &window = f.show();
+    if (moveToTheNext)
+        window.qMortgage.next();
+    QVERIFY(f.errors.isEmpty());
+    const QList<TCvDBCurrencyEdit *> edits = window.findChildren<TCvDBCurrencyEdit *>();
+    QVERIFY(edits.size() > 10);
+    for (TCvDBCurrencyEdit *edit : edits) {
+        if (!edit->hasFocus())
+            QVERIFY2(edit->text() == QStringLiteral("$0.00"), qPrintable(edit->objectName() + QLatin1Char(' ') + edit->text()));
+    }
+}
+
+void TestMainWindow::buttonsWaitForAnOpenMortgage_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::newRow("no database file") << QString();
+    QTest::newRow("no mortgage table") << QStringLiteral("DROP TABLE tblMortgage");
+    QTest::newRow("a mortgage column missing") << QStringLiteral("ALTER TABLE tblMortgage DROP COLUMN Prepayment");
+}
+
+void TestMainWindow::buttonsWaitForAnOpenMortgage()
+{
+    QFETCH(QString, damage);
+    MainWindowFixture f;
+    f.store.addMortgages({{1, QStringLiteral("First"), 2020, 1}});
+    f.store.exec({QStringLiteral("UPDATE tblMortgage SET InterestRate=6, TermInMonth=360, LoanAmount=1000000000, "
+                                 "MonthlyPayment=5995505")});
+    QTemporaryDir elsewhere;
+    if (!damage.isEmpty())
+        f.store.exec({damage});
+    TfrmMain &window = f.show(damage.isEmpty() ? elsewhere.path() : QString());
+    QCOMPARE(f.errors.size(), 1);
+    QVERIFY(!window.qMortgage.isActive());
+    for (const char *name : {"btnCalculate", "btnGenerate", "btnReGenerate"})
+        QVERIFY2(!f.button(name)->isEnabled(), name);
 }
 
 void TestMainWindow::tabWalksTheInputFieldsOnly()
