@@ -121,6 +121,8 @@ private slots:
     void failedGenerationLeavesEverythingAsItWas_data();
     void failedGenerationLeavesEverythingAsItWas();
     void killedGenerationLeavesTheOldSchedule();
+    void lockedFileLeavesTheOldSchedule();
+    void typedPrepaymentReachesTheSchedule();
 
     void groupRowsAndFooters_data();
     void groupRowsAndFooters();
@@ -327,6 +329,49 @@ void TestSchedulePages::killedGenerationLeavesTheOldSchedule()
     QCOMPARE(storedSchedule(f.store, 1), before);
     QCOMPARE(stored(f.store, "TermInMonth"), QStringLiteral("32767"));
     QCOMPARE(stored(f.store, "ActualTerm"), QStringLiteral("252"));
+}
+
+void TestSchedulePages::lockedFileLeavesTheOldSchedule()
+{
+    ScheduleFixture f(2005, 3, 1000000);
+    TfrmMain &window = f.show();
+    f.schedule();
+    const QStringList before = storedSchedule(f.store, 1);
+    const QString other = QUuid::createUuid().toString();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), other);
+        db.setDatabaseName(f.store.path());
+        QVERIFY(db.open());
+        QSqlQuery lock(db);
+        QVERIFY(lock.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+        f.schedule();
+        QCOMPARE(f.errors.size(), 1);
+        QVERIFY2(f.errors.first().contains(QStringLiteral("in use by another program")), qPrintable(f.errors.first()));
+        QCOMPARE(window.qAmortization.recordCount(), 360);
+        QVERIFY(lock.exec(QStringLiteral("ROLLBACK")));
+    }
+    QSqlDatabase::removeDatabase(other);
+    QCOMPARE(storedSchedule(f.store, 1), before);
+    f.schedule();
+    QCOMPARE(f.errors.size(), 1);
+    QCOMPARE(storedSchedule(f.store, 1), before);
+}
+
+void TestSchedulePages::typedPrepaymentReachesTheSchedule()
+{
+    ScheduleFixture f(2005, 3, 0);
+    TfrmMain &window = f.show();
+    window.findChild<QTabWidget *>(QStringLiteral("pgMort"))->setCurrentIndex(3);
+    auto *prepayment = f.child<QLineEdit>("edtPrepmt");
+    QTest::mouseClick(prepayment, Qt::LeftButton);
+    QCOMPARE(prepayment->selectedText(), QStringLiteral("0.00"));
+    QTest::keyClicks(prepayment, QStringLiteral("100"));
+    QTest::mouseClick(f.button("btnReGenerate"), Qt::LeftButton);
+    QVERIFY2(f.errors.isEmpty(), qPrintable(f.errors.join(QLatin1Char('\n'))));
+    QCOMPARE(stored(f.store, "Prepayment"), QStringLiteral("1000000"));
+    QCOMPARE(stored(f.store, "ActualTerm"), QStringLiteral("252"));
+    QCOMPARE(f.child<QLineEdit>("CvDBCurrencyEdit7")->text(), QStringLiteral("$39,900.24"));
+    QCOMPARE(f.child<QLineEdit>("edtPrepayment")->text(), QStringLiteral("$100.00"));
 }
 
 void TestSchedulePages::groupRowsAndFooters_data()
