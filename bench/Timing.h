@@ -37,14 +37,15 @@ inline double median(std::vector<double> values)
 // Runs one sample WarmupRuns times, then MeasuredRuns times, and returns the
 // median of the measured ones. A sample does its own set-up and tidying and
 // returns only the milliseconds of the part it times (with a Stopwatch).
+// A sample that takes long may ask for fewer runs.
 template <typename Sample>
-double medianMs(Sample sample)
+double medianMs(Sample sample, int warmupRuns = WarmupRuns, int measuredRuns = MeasuredRuns)
 {
-    for (int run = 0; run < WarmupRuns; ++run)
+    for (int run = 0; run < warmupRuns; ++run)
         sample();
     std::vector<double> times;
-    times.reserve(MeasuredRuns);
-    for (int run = 0; run < MeasuredRuns; ++run)
+    times.reserve(std::size_t(measuredRuns));
+    for (int run = 0; run < measuredRuns; ++run)
         times.push_back(sample());
     return median(std::move(times));
 }

@@ -9,6 +9,12 @@
 //
 // payment_calculation is per call, from batches of calls, and printed with six
 // decimals: a single call takes microseconds, which three would show as 0.000.
+//
+// The schedule figures give the first mortgage of the list a loan, a rate, a
+// prepayment and a term, and generate its schedule through the main window:
+// 360 months, then 32,767 (the longest term the column holds), whose payment
+// grid is then painted at the end of the list with and without the grouping
+// by year. Its schedule is removed again before mortgage_add.
 
 #include "Timing.h"
 
@@ -18,24 +24,31 @@
 #include "ErrorHandler.h"
 #include "Field.h"
 #include "FormSupport.h"
+#include "GroupedTableView.h"
 #include "LoanMath.h"
 #include "Query.h"
 #include "RegionalSettings.h"
+#include "Schedule.h"
 #include "Schema.h"
 #include "fMain.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QHeaderView>
+#include <QImage>
+#include <QTabWidget>
 #include <QTemporaryDir>
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -83,6 +96,35 @@ public:
 
 private:
     sqlite3 *m_handle = nullptr;
+};
+
+// One prepared statement of a PlainDatabase, finalized when it goes.
+class PlainStatement
+{
+public:
+    PlainStatement(PlainDatabase &db, const char *sql) : m_db(db)
+    {
+        if (sqlite3_prepare_v2(db.handle(), sql, -1, &m_statement, nullptr) != SQLITE_OK)
+            db.fail(std::string("prepare ") + sql);
+    }
+    ~PlainStatement() { sqlite3_finalize(m_statement); }
+    PlainStatement(const PlainStatement &) = delete;
+    PlainStatement &operator=(const PlainStatement &) = delete;
+
+    sqlite3_stmt *get() const { return m_statement; }
+
+    // Runs a statement that returns no rows and makes it ready for the next
+    // values.
+    void run(const char *what)
+    {
+        if (sqlite3_step(m_statement) != SQLITE_DONE)
+            m_db.fail(what);
+        sqlite3_reset(m_statement);
+    }
+
+private:
+    PlainDatabase &m_db;
+    sqlite3_stmt *m_statement = nullptr;
 };
 
 std::int64_t money(double dollars) { return std::llround(dollars * 100.0) * 100; }
@@ -172,13 +214,17 @@ struct PlainRow
 };
 
 // Reads every row of sql with the plain C API: prepare, step, and each column
-// through the call that fits its declared type.
-std::vector<PlainRow> readPlain(PlainDatabase &db, const QByteArray &sql)
+// through the call that fits its declared type. A parameter, when given, is
+// bound to the one placeholder of sql.
+std::vector<PlainRow> readPlain(PlainDatabase &db, const QByteArray &sql,
+                                std::optional<std::int64_t> parameter = std::nullopt)
 {
     enum class Kind { Integer, Real, Text };
     sqlite3_stmt *statement = nullptr;
     if (sqlite3_prepare_v2(db.handle(), sql.constData(), int(sql.size()), &statement, nullptr) != SQLITE_OK)
         db.fail("prepare the read");
+    if (parameter)
+        sqlite3_bind_int64(statement, 1, *parameter);
 
     const int columns = sqlite3_column_count(statement);
     std::vector<Kind> kinds(columns, Kind::Text);
@@ -504,6 +550,331 @@ double mortgageAdd(const QString &folder)
     return ms;
 }
 
+// The mortgage the schedule figures work on: 100,000.00 at 6 % from January
+// 2004 with 100.00 prepaid every month, over the given term, and the monthly
+// payment a calculation gives for it (599.5505 for 360 months).
+ScheduleInputs scheduleInputs(std::int32_t term)
+{
+    ScheduleInputs inputs;
+    inputs.loanAmount = Currency::fromRaw(money(100000.0));
+    inputs.interestRate = 6.0;
+    inputs.termInMonth = term;
+    inputs.startYear = 2004;
+    inputs.startMonth = 1;
+    inputs.prepayment = Currency::fromRaw(money(100.0));
+    inputs.monthlyPayment =
+        CalculatePayments(PaymentInputs{inputs.loanAmount, inputs.interestRate, term}).monthlyPayment;
+    return inputs;
+}
+
+// Stores the inputs and the eight figures of a calculation (for 360 months a
+// total interest of 115,838.18) in the first mortgage of the list, the one
+// the main window makes current when it opens, as if Calculate had been
+// clicked and the record stored; removes its schedule. Returns its MortgageID.
+std::int64_t prepareScheduleMortgage(const QString &path, const ScheduleInputs &inputs)
+{
+    const PaymentResults results =
+        CalculatePayments(PaymentInputs{inputs.loanAmount, inputs.interestRate, inputs.termInMonth});
+    const Currency down = Currency::fromRaw(money(20000.0));
+
+    PlainDatabase db(path);
+    PlainStatement update(
+        db,
+        "UPDATE tblMortgage SET HouseAmount=?, DownPayment=?, LoanAmount=?, InterestRate=?, TermInMonth=?,"
+        " StartYear=?, StartMonth=?, Prepayment=?, MonthlyPayment=?, TotalPayment=?, TotalInterest=?,"
+        " BiweeklyPayment=?, BiweeklyTerm=?, BiweeklyTotal=?, BiweeklyTotalInterest=?,"
+        " BiweeklyInterestSaved=? WHERE NameSequence=1");
+    int at = 0;
+    sqlite3_stmt *statement = update.get();
+    sqlite3_bind_int64(statement, ++at, (inputs.loanAmount + down).raw());
+    sqlite3_bind_int64(statement, ++at, down.raw());
+    sqlite3_bind_int64(statement, ++at, inputs.loanAmount.raw());
+    sqlite3_bind_double(statement, ++at, inputs.interestRate);
+    sqlite3_bind_int(statement, ++at, inputs.termInMonth);
+    sqlite3_bind_int(statement, ++at, inputs.startYear);
+    sqlite3_bind_int(statement, ++at, inputs.startMonth);
+    sqlite3_bind_int64(statement, ++at, inputs.prepayment.raw());
+    sqlite3_bind_int64(statement, ++at, results.monthlyPayment.raw());
+    sqlite3_bind_int64(statement, ++at, results.totalPayment.raw());
+    sqlite3_bind_int64(statement, ++at, results.totalInterest.raw());
+    sqlite3_bind_int64(statement, ++at, results.biweeklyPayment.raw());
+    sqlite3_bind_int(statement, ++at, results.biweeklyTerm);
+    sqlite3_bind_int64(statement, ++at, results.biweeklyTotal.raw());
+    sqlite3_bind_int64(statement, ++at, results.biweeklyTotalInterest.raw());
+    sqlite3_bind_int64(statement, ++at, results.biweeklyInterestSaved.raw());
+    update.run("store the schedule's mortgage");
+    if (sqlite3_changes(db.handle()) != 1)
+        throw Error("the file has no mortgage with NameSequence 1");
+
+    const std::vector<PlainRow> rows =
+        readPlain(db, "SELECT MortgageID FROM tblMortgage WHERE NameSequence=1");
+    if (rows.size() != 1 || rows.front().integers.size() != 1)
+        throw Error("the MortgageID of the schedule's mortgage could not be read");
+    const std::int64_t id = rows.front().integers.front();
+    PlainStatement remove(db, "DELETE FROM tblAmortization WHERE MortgageID=?");
+    sqlite3_bind_int64(remove.get(), 1, id);
+    remove.run("remove the schedule");
+    return id;
+}
+
+// Shows the main window and lets it open the file; throws when that reported
+// an error or the window is not at its designed size.
+void showMainWindow(TfrmMain &form, const QStringList &errors)
+{
+    frmMain = &form;
+    form.show(); // FormShow opens the store
+    QCoreApplication::processEvents();
+    if (!errors.isEmpty())
+        throw Error("showing the main window failed: " + errors.join(QStringLiteral("; ")).toStdString());
+    requireRows(form.qMortgage);
+    if (form.size() != QSize(632, 446))
+        throw Error("the main window is " + std::to_string(form.width()) + "x" +
+                    std::to_string(form.height()) + ", not at its designed 632x446");
+}
+
+template <typename Widget> Widget *child(TfrmMain &form, const char *name)
+{
+    auto *widget = form.findChild<Widget *>(QString::fromLatin1(name));
+    if (!widget)
+        throw Error(std::string("the main window has no ") + name);
+    return widget;
+}
+
+// Brings the "Payment Schedule" page to the front: the page with the
+// Schedule button and the payment grid.
+void showPaymentSchedulePage(TfrmMain &form)
+{
+    child<QTabWidget>(form, "pgMort")->setCurrentIndex(1);
+    QCoreApplication::processEvents();
+}
+
+// Throws unless the click left a whole schedule of term months, the
+// prepayment view's sums and the mortgage record stored, without an error.
+void requireGenerated(const TfrmMain &form, const QStringList &errors, std::int32_t term)
+{
+    if (!errors.isEmpty())
+        throw Error("Schedule failed: " + errors.join(QStringLiteral("; ")).toStdString());
+    if (form.qAmortization.recordCount() != term)
+        throw Error("the schedule has " + std::to_string(form.qAmortization.recordCount()) +
+                    " rows, expected " + std::to_string(term));
+    if (!form.tvPrepay.footerValue(2))
+        throw Error("the prepayment view has no sum of ActualTotal after Schedule");
+    if (form.qMortgage.isEditing())
+        throw Error("the mortgage record is not stored after Schedule");
+}
+
+// From a click on Schedule until its handler returns: the old schedule of
+// the current mortgage deleted and the new one stored in one transaction,
+// both schedule views rebuilt with their summaries, and the mortgage record
+// stored with the prepayment results. Every run replaces the schedule the run
+// before made.
+double scheduleGenerateClick(const QString &folder, const ScheduleInputs &inputs, int warmupRuns,
+                             int measuredRuns)
+{
+    QStringList errors;
+    platform::setErrorSink([&errors](const QString &message) { errors << message; });
+
+    TfrmMain form(RegionalSettings::usEnglish(), folder);
+    showMainWindow(form, errors);
+    showPaymentSchedulePage(form);
+    auto *generate = child<QAbstractButton>(form, "btnGenerate");
+    if (form.qMortgage.field(u"TermInMonth").asInteger() != inputs.termInMonth)
+        throw Error("the current mortgage is not the schedule's mortgage");
+    if (!generate->isEnabled())
+        throw Error("Schedule is not enabled");
+
+    const double ms = medianMs(
+        [&] {
+            Stopwatch watch;
+            generate->click();
+            const double elapsed = watch.elapsedMs();
+            requireGenerated(form, errors, inputs.termInMonth);
+            // The grid's layout, repaints and other posted work run outside
+            // the timed part.
+            QCoreApplication::processEvents();
+            return elapsed;
+        },
+        warmupRuns, measuredRuns);
+
+    frmMain = nullptr;
+    platform::resetErrorSink();
+    return ms;
+}
+
+// Keeps every month of a schedule as it is computed.
+class ScheduleRowCollector : public ScheduleRowWriter
+{
+public:
+    explicit ScheduleRowCollector(std::vector<ScheduleRow> &rows) : m_rows(rows) {}
+    void writeRow(const ScheduleRow &row) override { m_rows.push_back(row); }
+
+private:
+    std::vector<ScheduleRow> &m_rows;
+};
+
+// The same work as a click on Schedule, straight through the SQLite C API on
+// a connection of its own: the months computed by the same GenerateSchedule
+// (inside the timed part, as the window computes them too), then in one
+// transaction the old schedule deleted and the months inserted with one
+// prepared statement, then the schedule read back in full.
+double scheduleGeneratePlain(const QString &path, std::int64_t mortgageId, const ScheduleInputs &inputs,
+                             int warmupRuns, int measuredRuns)
+{
+    PlainDatabase db(path);
+    const QByteArray readSql = QByteArrayLiteral("SELECT * FROM tblAmortization WHERE MortgageID=?");
+    std::vector<ScheduleRow> months;
+    months.reserve(std::size_t(inputs.termInMonth));
+    std::vector<PlainRow> rows;
+    return medianMs(
+        [&] {
+            Stopwatch watch;
+            months.clear();
+            ScheduleRowCollector collector(months);
+            GenerateSchedule(inputs, collector);
+            db.exec("BEGIN");
+            {
+                PlainStatement remove(db, "DELETE FROM tblAmortization WHERE MortgageID=?");
+                sqlite3_bind_int64(remove.get(), 1, mortgageId);
+                remove.run("delete the schedule");
+                PlainStatement insert(db,
+                                      "INSERT INTO tblAmortization (MortgageID, PayDate, Principal, Interest,"
+                                      " PrincipalLeft, ActualPrincipal, ActualInterest, ActualLeft)"
+                                      " VALUES (?,?,?,?,?,?,?,?)");
+                sqlite3_stmt *statement = insert.get();
+                for (const ScheduleRow &month : months) {
+                    const std::string payDate = toIsoDate(month.payDate);
+                    int at = 0;
+                    sqlite3_bind_int64(statement, ++at, mortgageId);
+                    sqlite3_bind_text(statement, ++at, payDate.c_str(), int(payDate.size()),
+                                      SQLITE_TRANSIENT);
+                    sqlite3_bind_int64(statement, ++at, month.principal.raw());
+                    sqlite3_bind_int64(statement, ++at, month.interest.raw());
+                    sqlite3_bind_int64(statement, ++at, month.principalLeft.raw());
+                    sqlite3_bind_int64(statement, ++at, month.actualPrincipal.raw());
+                    sqlite3_bind_int64(statement, ++at, month.actualInterest.raw());
+                    sqlite3_bind_int64(statement, ++at, month.actualLeft.raw());
+                    insert.run("insert a month");
+                }
+            }
+            db.exec("COMMIT");
+            rows = readPlain(db, readSql, mortgageId); // the previous rows are freed here
+            const double ms = watch.elapsedMs();
+            if (rows.size() != std::size_t(inputs.termInMonth))
+                throw Error("the baseline read back " + std::to_string(rows.size()) + " months");
+            g_sink = g_sink + checksum(rows);
+            return ms;
+        },
+        warmupRuns, measuredRuns);
+}
+
+// The schedule of term months generated through the main window, against
+// the plain C API doing the same work on the same file. Returns the
+// MortgageID of the schedule's mortgage.
+std::int64_t scheduleGenerate(const char *name, const QString &folder, const QString &path, std::int32_t term,
+                              int warmupRuns, int measuredRuns)
+{
+    const ScheduleInputs inputs = scheduleInputs(term);
+    const std::int64_t mortgageId = prepareScheduleMortgage(path, inputs);
+    const double windowMs = scheduleGenerateClick(folder, inputs, warmupRuns, measuredRuns);
+    const double baselineMs = scheduleGeneratePlain(path, mortgageId, inputs, warmupRuns, measuredRuns);
+    report(name, windowMs, baselineMs);
+    return mortgageId;
+}
+
+// Whether the grid shows its last row at the bottom of its rows area.
+bool showsLastRow(const platform::GroupedTableView &grid)
+{
+    const QWidget *rows = grid.viewport();
+    const QModelIndex bottom = grid.indexAt(QPoint(rows->width() / 2, rows->height() - 2));
+    return bottom.isValid() && !grid.indexBelow(bottom).isValid();
+}
+
+// Whether the image has text in the band from x to x + width: a pixel as
+// dark as the grid's black text, which no background, line or fill of the
+// grid is.
+bool hasTextIn(const QImage &image, int x, int width)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        for (int dx = 0; dx < width; ++dx) {
+            const QRgb pixel = image.pixel(std::clamp(x + dx, 0, image.width() - 1), y);
+            if (qRed(pixel) < 0x60 && qGreen(pixel) < 0x60 && qBlue(pixel) < 0x60)
+                return true;
+        }
+    }
+    return false;
+}
+
+// Painting one screenful of the payment grid at the end of a schedule of
+// term months: every shown row with its cells, each "Principal Paid" and
+// "Interest Paid" cell asking the window for its running total. Without the
+// grouping by year a running total adds up every month from the first; the
+// baseline is the same paint with the grouping, where it adds up at most the
+// twelve months of its year. The rows area is rendered into an image, as a
+// repaint of the grid paints it.
+void schedulePaintFlatEnd(const QString &folder, std::int32_t term)
+{
+    QStringList errors;
+    platform::setErrorSink([&errors](const QString &message) { errors << message; });
+
+    TfrmMain form(RegionalSettings::usEnglish(), folder);
+    showMainWindow(form, errors);
+    if (form.qAmortization.recordCount() != term)
+        throw Error("the current mortgage has " + std::to_string(form.qAmortization.recordCount()) +
+                    " months, expected " + std::to_string(term));
+    showPaymentSchedulePage(form);
+    auto *group = child<QAbstractButton>(form, "chkGroup");
+    auto *grid = child<platform::GroupedTableView>(form, "grdAmort");
+    const int runningTotal = form.tvAmort.columnIndex(u"tvAmortTotalPrincipal");
+    if (runningTotal < 0)
+        throw Error("the payment view has no tvAmortTotalPrincipal");
+
+    auto paintAtEnd = [&](bool grouped) {
+        if (group->isChecked() != grouped)
+            group->click(); // chkGroupClick
+        QCoreApplication::processEvents();
+        if (!errors.isEmpty())
+            throw Error("Summary each year failed: " + errors.join(QStringLiteral("; ")).toStdString());
+        if (form.tvAmort.isGrouped() != grouped)
+            throw Error(std::string("the payment view is ") + (grouped ? "not " : "") + "grouped");
+        grid->scrollToBottom();
+        QCoreApplication::processEvents();
+        if (!showsLastRow(*grid))
+            throw Error("the payment grid does not show its last row");
+
+        QImage image(grid->viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+        const double ms = medianMs([&] {
+            image.fill(Qt::white);
+            Stopwatch watch;
+            grid->viewport()->render(&image);
+            return watch.elapsedMs();
+        });
+        if (!errors.isEmpty())
+            throw Error("painting the payment grid failed: " +
+                        errors.join(QStringLiteral("; ")).toStdString());
+        const QHeaderView *header = grid->header();
+        if (!hasTextIn(image, header->sectionViewportPosition(runningTotal),
+                       header->sectionSize(runningTotal)))
+            throw Error("the payment grid painted no running totals");
+        return ms;
+    };
+    const double flatMs = paintAtEnd(false);
+    const double groupedMs = paintAtEnd(true);
+
+    frmMain = nullptr;
+    platform::resetErrorSink();
+    report("schedule_paint_flat_end", flatMs, groupedMs);
+}
+
+// Removes the schedule of a mortgage, so that the figures after the schedule
+// ones read the file as it was before them.
+void removeSchedule(const QString &path, std::int64_t mortgageId)
+{
+    PlainDatabase db(path);
+    PlainStatement remove(db, "DELETE FROM tblAmortization WHERE MortgageID=?");
+    sqlite3_bind_int64(remove.get(), 1, mortgageId);
+    remove.run("remove the schedule");
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -535,6 +906,16 @@ int main(int argc, char *argv[])
             mortgageListRequery(connection, path);
         }
         report("calculate_click", calculateClick(folder.path()));
+        {
+            scheduleGenerate("schedule_generate_360", folder.path(), path, 360, bench::WarmupRuns,
+                             bench::MeasuredRuns);
+            // One run of the longest term takes long: fewer runs.
+            constexpr std::int32_t LongestTerm = 32767;
+            const std::int64_t mortgageId =
+                scheduleGenerate("schedule_generate_32767", folder.path(), path, LongestTerm, 1, 5);
+            schedulePaintFlatEnd(folder.path(), LongestTerm);
+            removeSchedule(path, mortgageId);
+        }
         // Last, as it adds rows to the file.
         report("mortgage_add", mortgageAdd(folder.path()));
     } catch (const std::exception &e) {
