@@ -105,7 +105,11 @@ void DBSpinEdit::keyPressEvent(QKeyEvent *event)
     default:
         break;
     }
-    if (!event->text().isEmpty() || event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete) {
+    // Typed characters, Backspace and Delete would change the text: refused.
+    // Return, Escape and shortcuts go on to the window.
+    const bool shortcut = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const bool typed = !shortcut && !event->text().isEmpty() && event->text().at(0).isPrint();
+    if (typed || event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete) {
         QApplication::beep();
         event->accept();
         return;

@@ -255,7 +255,7 @@ void Query::close()
         return;
     // A pending edit is dropped, not stored.
     m_insertStatement.reset();
-    m_insertText.clear();
+    m_insertColumns.clear();
     m_buffer.clear();
     m_changed.clear();
     m_modified = false;
@@ -432,39 +432,40 @@ void Query::storeRecord()
 {
     const QString tableName = QString::fromLatin1(m_table->name);
     const Field *key = findField(QString::fromLatin1(m_table->keyColumn));
-    QSqlQuery sql(m_connection.database());
 
-    QStringList columns;
-    QVariantList values;
+    // The columns written: every column with a value for a new record, the
+    // changed ones for a stored one.
+    std::vector<int> written;
     for (const auto &field : m_fields) {
         if (field->isCalculated() || field->type() == FieldType::AutoInc)
             continue;
-        const bool include = m_state == State::Insert ? m_buffer[field->index()].isValid() : m_changed[field->index()];
-        if (include) {
-            columns << field->name();
-            values << toFile(m_buffer[field->index()], field->type());
-        }
+        const int at = field->index();
+        if (m_state == State::Insert ? m_buffer[at].isValid() : bool(m_changed[at]))
+            written.push_back(at);
     }
 
     if (m_state == State::Insert) {
-        QString text = columns.isEmpty()
-                           ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(tableName)
-                           : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                 .arg(tableName, columns.join(QLatin1Char(',')),
-                                      QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(',')));
         // Records added one after another have the same columns: the
         // statement is prepared once for all of them.
-        if (!m_insertStatement || m_insertText != text) {
+        if (!m_insertStatement || m_insertColumns != written) {
+            QStringList columns;
+            for (int at : written)
+                columns << m_fields[at]->name();
+            const QString text =
+                columns.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(tableName)
+                                  : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                        .arg(tableName, columns.join(QLatin1Char(',')),
+                                             QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(',')));
             m_insertStatement = std::make_unique<QSqlQuery>(m_connection.database());
-            m_insertText.clear();
+            m_insertColumns.clear();
             if (!m_insertStatement->prepare(text))
                 throw StoreError(QStringLiteral("Could not add the record to %1").arg(tableName),
                                  m_insertStatement->lastError());
-            m_insertText = text;
+            m_insertColumns = written;
         }
         QSqlQuery &insert = *m_insertStatement;
-        for (int i = 0; i < int(values.size()); ++i)
-            insert.bindValue(i, values.at(i));
+        for (int i = 0; i < int(written.size()); ++i)
+            insert.bindValue(i, toFile(m_buffer[written[i]], m_fields[written[i]]->type()));
         const bool stored = insert.exec();
         const QSqlError failure = insert.lastError();
         const QVariant id = insert.lastInsertId();
@@ -476,6 +477,13 @@ void Query::storeRecord()
         return;
     }
 
+    QSqlQuery sql(m_connection.database());
+    QStringList columns;
+    QVariantList values;
+    for (int at : written) {
+        columns << m_fields[at]->name();
+        values << toFile(m_buffer[at], m_fields[at]->type());
+    }
     if (columns.isEmpty())
         return;
     if (!key)

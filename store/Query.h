@@ -179,7 +179,7 @@ private:
     bool m_holdsConnection = false;
     // The last INSERT prepared, kept for the next record with the same columns.
     std::unique_ptr<QSqlQuery> m_insertStatement;
-    QString m_insertText;
+    std::vector<int> m_insertColumns;
 };
 
 } // namespace calvora::store
