@@ -177,10 +177,16 @@ void GroupedTableModel::readAmounts()
     m_records.resize(std::size_t(records));
     for (int r = 0; r < records; ++r)
         m_records[std::size_t(r)] = r;
+    // Grouped, the rows of one value stand together, the groups in ascending
+    // order; within a group (or without grouping) by the sort column.
+    const int groupField = fieldOf(m_groupColumn);
     const int sortField = fieldOf(m_sortColumn);
-    if (sortField >= 0) {
-        std::stable_sort(m_records.begin(), m_records.end(), [this, sortField](int a, int b) {
-            return amount(a, sortField).value_or(Currency()) < amount(b, sortField).value_or(Currency());
+    if (groupField >= 0 || sortField >= 0) {
+        std::stable_sort(m_records.begin(), m_records.end(), [this, groupField, sortField](int a, int b) {
+            const auto key = [this](int record, int field) { return amount(record, field).value_or(Currency()); };
+            if (groupField >= 0 && key(a, groupField) != key(b, groupField))
+                return key(a, groupField) < key(b, groupField);
+            return sortField >= 0 && key(a, sortField) < key(b, sortField);
         });
     }
 

@@ -1,6 +1,7 @@
 #include "GroupedTableView.h"
 
 #include <QHeaderView>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -27,16 +28,34 @@ protected:
             return;
         const QHeaderView *header = m_view.header();
         painter.setPen(m_view.m_styles.footerText);
+        const QFontMetrics metrics = painter.fontMetrics();
+        // The shown columns in order, each with its footer text.
+        struct Cell
+        {
+            QRect rect;
+            QString text;
+        };
+        std::vector<Cell> cells;
         for (int column = 0; column < model->columnCountTotal(); ++column) {
             if (header->isSectionHidden(column))
                 continue;
-            const QString text = model->footerText(column);
-            if (text.isEmpty())
-                continue;
             const int x = header->sectionViewportPosition(column);
-            const QRect cell(x + 2, 1, header->sectionSize(column) - 4, height() - 2);
-            painter.drawText(cell, int(Qt::AlignRight | Qt::AlignVCenter) | Qt::TextSingleLine,
-                             painter.fontMetrics().elidedText(text, Qt::ElideRight, cell.width()));
+            cells.push_back({QRect(x + 2, 1, header->sectionSize(column) - 4, height() - 2), model->footerText(column)});
+        }
+        // The space a cell's text leaves free on its left, where a
+        // neighbour's longer text may run.
+        auto freeSpace = [&](const Cell &c) { return c.rect.width() - (c.text.isEmpty() ? -4 : metrics.horizontalAdvance(c.text) + 6); };
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            if (cells[i].text.isEmpty())
+                continue;
+            QRect area = cells[i].rect;
+            const int wanted = metrics.horizontalAdvance(cells[i].text);
+            if (wanted > area.width() && i + 1 < cells.size())
+                area.setRight(area.right() + std::max(0, freeSpace(cells[i + 1])));
+            if (wanted > area.width() && i > 0)
+                area.setLeft(area.left() - std::max(0, std::min(freeSpace(cells[i - 1]), wanted - area.width())));
+            painter.drawText(area, int(Qt::AlignRight | Qt::AlignVCenter) | Qt::TextSingleLine,
+                             metrics.elidedText(cells[i].text, Qt::ElideRight, area.width()));
         }
     }
 
@@ -196,6 +215,44 @@ void GroupedTableView::updateGeometries()
         setViewportMargins(margins.left(), margins.top(), margins.right(), footerHeight);
     const QRect area = viewport()->geometry();
     m_footer->setGeometry(area.left(), area.bottom() + 1, area.width(), footerHeight);
+}
+
+int GroupedTableView::groupRowAt(const QPoint &point) const
+{
+    const QModelIndex index = indexAt(point);
+    if (!m_model || !index.isValid() || m_model->kindOf(index) != GroupedTableModel::RowKind::Group)
+        return -1;
+    return m_model->groupOf(index);
+}
+
+// A group row's open/close button is drawn at the row's left edge, whatever
+// column comes first (the tree's own button belongs to the first column,
+// which may be hidden), so the grid answers the clicks on it itself: a click
+// on the button or a double click anywhere on the row opens or closes it.
+void GroupedTableView::mousePressEvent(QMouseEvent *event)
+{
+    const QPoint at = event->position().toPoint();
+    const int group = groupRowAt(at);
+    if (group >= 0 && event->button() == Qt::LeftButton && at.x() < indentation()) {
+        m_model->setExpanded(group, !m_model->isExpanded(group));
+        event->accept();
+        return;
+    }
+    QTreeView::mousePressEvent(event);
+}
+
+void GroupedTableView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    const QPoint at = event->position().toPoint();
+    const int group = groupRowAt(at);
+    if (group >= 0 && event->button() == Qt::LeftButton) {
+        // On the button the press has opened or closed it already.
+        if (at.x() >= indentation())
+            m_model->setExpanded(group, !m_model->isExpanded(group));
+        event->accept();
+        return;
+    }
+    QTreeView::mouseDoubleClickEvent(event);
 }
 
 void GroupedTableView::drawRow(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const

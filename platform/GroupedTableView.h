@@ -48,6 +48,8 @@ protected:
     void drawRow(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     void resizeEvent(QResizeEvent *event) override;
     void updateGeometries() override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
     class Footer;
@@ -55,6 +57,8 @@ private:
     void followExpansion();
     void applyColumns();
     void scaleColumns();
+    // The group of the group row at a point of the rows (-1: none).
+    int groupRowAt(const QPoint &point) const;
 
     GroupedTableModel *m_model = nullptr;
     Footer *m_footer = nullptr;
