@@ -197,21 +197,6 @@ void GroupedTableModel::readAmounts()
     }
 }
 
-int GroupedTableModel::fieldOf(int column) const
-{
-    return column >= 0 && column < int(m_columnField.size()) ? m_columnField[std::size_t(column)] : -1;
-}
-
-std::optional<Currency> GroupedTableModel::amount(int record, int field) const
-{
-    if (record < 0 || field < 0 || field >= m_width)
-        return std::nullopt;
-    const std::size_t cell = std::size_t(record) * std::size_t(m_width) + std::size_t(field);
-    if (cell >= m_hasAmount.size() || !m_hasAmount[cell])
-        return std::nullopt;
-    return Currency::fromRaw(m_amounts[cell]);
-}
-
 std::vector<std::optional<Currency>> GroupedTableModel::sumsOver(const std::vector<int> &records) const
 {
     std::vector<std::optional<Currency>> sums(m_summaries.size());
@@ -301,19 +286,6 @@ void GroupedTableModel::expandAll()
         group.expanded = true;
     buildShownRows();
     emit expansionChanged();
-}
-
-GroupedTableModel::RowKind GroupedTableModel::shownRowKind(int position) const
-{
-    return m_shown.at(std::size_t(position)).first;
-}
-
-int GroupedTableModel::shownRowIndex(int position) const { return m_shown.at(std::size_t(position)).second; }
-
-std::optional<Currency> GroupedTableModel::shownAmount(int position, int column) const
-{
-    const auto &[kind, index] = m_shown.at(std::size_t(position));
-    return kind == RowKind::Data ? amount(index, fieldOf(column)) : std::nullopt;
 }
 
 int GroupedTableModel::shownPosition(int record) const
