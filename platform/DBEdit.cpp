@@ -108,7 +108,9 @@ void DBEdit::reset()
 void DBEdit::updateRecord()
 {
     Field *column = field();
-    if (!m_modified || !column || !column->query().isEditing())
+    // A read-only edit only shows its column: whatever its text became, it
+    // is never written back.
+    if (!m_modified || m_readOnly || !column || !column->query().isEditing())
         return;
     column->setText(text());
     m_modified = false;
