@@ -1,6 +1,7 @@
 #include "DBEdit.h"
 
 #include "ErrorHandler.h"
+#include "FieldLink.h"
 #include "Field.h"
 #include "Query.h"
 
@@ -12,17 +13,21 @@ namespace calvora::platform {
 
 using store::Field;
 
-class DBEdit::Link : public store::DataLink
+// Besides showing the column again, the edit follows whether the column can
+// be changed and hands its pending text over when the record is stored.
+class DBEdit::Link : public FieldLink
 {
 public:
-    explicit Link(DBEdit &edit) : m_edit(edit) {}
-    void activeChanged() override { m_edit.updateReadOnly(); m_edit.reset(); }
-    void dataSetChanged() override { m_edit.updateReadOnly(); m_edit.reset(); }
-    void dataSetScrolled() override { m_edit.reset(); }
-    void recordChanged(const Field *field) override
+    explicit Link(DBEdit &edit) : FieldLink([&edit] { edit.reset(); }), m_edit(edit) {}
+    void activeChanged() override
     {
-        if (!field || field == m_edit.field())
-            m_edit.reset();
+        m_edit.updateReadOnly();
+        FieldLink::activeChanged();
+    }
+    void dataSetChanged() override
+    {
+        m_edit.updateReadOnly();
+        FieldLink::dataSetChanged();
     }
     void editingChanged() override { m_edit.updateReadOnly(); }
     void updateData() override { m_edit.updateRecord(); }
@@ -51,17 +56,14 @@ void DBEdit::setDataSource(store::DataSource *source)
 
 void DBEdit::setDataField(const QString &name)
 {
-    m_dataField = name;
+    m_link->setDataField(name);
     updateReadOnly();
     reset();
 }
 
-Field *DBEdit::field() const
-{
-    if (!dataSource() || !dataSource()->dataSet() || m_dataField.isEmpty())
-        return nullptr;
-    return dataSource()->dataSet()->findField(m_dataField);
-}
+QString DBEdit::dataField() const { return m_link->dataField(); }
+
+Field *DBEdit::field() const { return m_link->field(); }
 
 void DBEdit::setReadOnly(bool readOnly)
 {

@@ -35,7 +35,7 @@ public:
     void setDataSource(store::DataSource *source);
     store::DataSource *dataSource() const;
 
-    QString dataField() const { return m_dataField; }
+    QString dataField() const;
     void setDataField(const QString &name);
     store::Field *field() const;
 
@@ -93,7 +93,6 @@ private:
 
     std::unique_ptr<Link> m_link;
     QString m_dataSourceName;
-    QString m_dataField;
     bool m_autoSelect = true;
     bool m_readOnly = false;
     bool m_modified = false;

@@ -1,6 +1,7 @@
 #include "DBLookupCombo.h"
 
 #include "ErrorHandler.h"
+#include "FieldLink.h"
 #include "Field.h"
 #include "Query.h"
 
@@ -8,22 +9,6 @@
 
 namespace calvora::platform {
 
-class DBLookupCombo::Link : public store::DataLink
-{
-public:
-    explicit Link(DBLookupCombo &box) : m_box(box) {}
-    void activeChanged() override { m_box.reset(); }
-    void dataSetChanged() override { m_box.reset(); }
-    void dataSetScrolled() override { m_box.reset(); }
-    void recordChanged(const store::Field *field) override
-    {
-        if (!field || field == m_box.field())
-            m_box.reset();
-    }
-
-private:
-    DBLookupCombo &m_box;
-};
 
 class DBLookupCombo::ListLink : public store::DataLink
 {
@@ -37,7 +22,7 @@ private:
 };
 
 DBLookupCombo::DBLookupCombo(QWidget *parent)
-    : QComboBox(parent), m_link(std::make_unique<Link>(*this)), m_listLink(std::make_unique<ListLink>(*this))
+    : QComboBox(parent), m_link(std::make_unique<FieldLink>([this] { reset(); })), m_listLink(std::make_unique<ListLink>(*this))
 {
     connect(this, &QComboBox::activated, this, [this](int index) { guarded([this, index] { choose(index); }); });
 }
@@ -58,12 +43,15 @@ void DBLookupCombo::setListSource(store::DataSource *source)
     reloadList();
 }
 
-store::Field *DBLookupCombo::field() const
+QString DBLookupCombo::dataField() const { return m_link->dataField(); }
+
+void DBLookupCombo::setDataField(const QString &name)
 {
-    if (!dataSource() || !dataSource()->dataSet() || m_dataField.isEmpty())
-        return nullptr;
-    return dataSource()->dataSet()->findField(m_dataField);
+    m_link->setDataField(name);
+    reset();
 }
+
+store::Field *DBLookupCombo::field() const { return m_link->field(); }
 
 void DBLookupCombo::reloadList()
 {

@@ -12,6 +12,8 @@ class Field;
 
 namespace calvora::platform {
 
+class FieldLink;
+
 // A drop-down list bound to one column of a data source whose choices come
 // from the rows of another: each row offers the text of its list field and
 // stands for the value of its key field. Choosing a row writes its key into
@@ -34,8 +36,8 @@ public:
     void setDataSourceName(const QString &name) { m_dataSourceName = name; }
     void setDataSource(store::DataSource *source);
     store::DataSource *dataSource() const;
-    QString dataField() const { return m_dataField; }
-    void setDataField(const QString &name) { m_dataField = name; }
+    QString dataField() const;
+    void setDataField(const QString &name);
     store::Field *field() const;
 
     QString listSourceName() const { return m_listSourceName; }
@@ -55,16 +57,14 @@ protected:
     void wheelEvent(QWheelEvent *event) override;
 
 private:
-    class Link;
     class ListLink;
     void reloadList();
     void reset();
     void choose(int index);
 
-    std::unique_ptr<Link> m_link;
+    std::unique_ptr<FieldLink> m_link;
     std::unique_ptr<ListLink> m_listLink;
     QString m_dataSourceName;
-    QString m_dataField;
     QString m_listSourceName;
     QString m_keyField;
     QString m_listField;

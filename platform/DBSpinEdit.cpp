@@ -1,6 +1,7 @@
 #include "DBSpinEdit.h"
 
 #include "ErrorHandler.h"
+#include "FieldLink.h"
 #include "Field.h"
 #include "Query.h"
 
@@ -10,24 +11,8 @@
 
 namespace calvora::platform {
 
-class DBSpinEdit::Link : public store::DataLink
-{
-public:
-    explicit Link(DBSpinEdit &edit) : m_edit(edit) {}
-    void activeChanged() override { m_edit.reset(); }
-    void dataSetChanged() override { m_edit.reset(); }
-    void dataSetScrolled() override { m_edit.reset(); }
-    void recordChanged(const store::Field *field) override
-    {
-        if (!field || field == m_edit.field())
-            m_edit.reset();
-    }
 
-private:
-    DBSpinEdit &m_edit;
-};
-
-DBSpinEdit::DBSpinEdit(QWidget *parent) : QAbstractSpinBox(parent), m_link(std::make_unique<Link>(*this))
+DBSpinEdit::DBSpinEdit(QWidget *parent) : QAbstractSpinBox(parent), m_link(std::make_unique<FieldLink>([this] { reset(); }))
 {
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lineEdit()->setMaxLength(5);
@@ -45,18 +30,15 @@ void DBSpinEdit::setDataSource(store::DataSource *source)
     reset();
 }
 
+QString DBSpinEdit::dataField() const { return m_link->dataField(); }
+
 void DBSpinEdit::setDataField(const QString &name)
 {
-    m_dataField = name;
+    m_link->setDataField(name);
     reset();
 }
 
-store::Field *DBSpinEdit::field() const
-{
-    if (!dataSource() || !dataSource()->dataSet() || m_dataField.isEmpty())
-        return nullptr;
-    return dataSource()->dataSet()->findField(m_dataField);
-}
+store::Field *DBSpinEdit::field() const { return m_link->field(); }
 
 void DBSpinEdit::reset()
 {

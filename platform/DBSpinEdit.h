@@ -12,6 +12,8 @@ class Field;
 
 namespace calvora::platform {
 
+class FieldLink;
+
 // A whole number bound to one column of a data source that changes only by
 // stepping: the spin buttons, Up and Down and the mouse wheel step by 1,
 // Page Up and Page Down by 10, and a result outside the bounds is set to the
@@ -36,7 +38,7 @@ public:
     void setDataSourceName(const QString &name) { m_dataSourceName = name; }
     void setDataSource(store::DataSource *source);
     store::DataSource *dataSource() const;
-    QString dataField() const { return m_dataField; }
+    QString dataField() const;
     void setDataField(const QString &name);
     store::Field *field() const;
 
@@ -56,12 +58,10 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    class Link;
     void reset();
 
-    std::unique_ptr<Link> m_link;
+    std::unique_ptr<FieldLink> m_link;
     QString m_dataSourceName;
-    QString m_dataField;
     bool m_readOnly = false;
     int m_minimum = 1900;
     int m_maximum = 2100;
