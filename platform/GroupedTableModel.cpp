@@ -27,7 +27,12 @@ class GroupedTableModel::Link : public store::DataLink
 {
 public:
     explicit Link(GroupedTableModel &model) : m_model(model) {}
-    void activeChanged() override { m_model.rebuild(); }
+    // An opened query tells dataSetChanged next; only a close empties the table here.
+    void activeChanged() override
+    {
+        if (!m_model.query())
+            m_model.rebuild();
+    }
     void dataSetChanged() override { m_model.rebuild(); }
     void recordChanged(const store::Field *) override { m_model.rebuild(); }
     void editingChanged() override { m_model.rebuild(); }
