@@ -167,7 +167,20 @@ void TfrmMain::showEvent(QShowEvent *event)
 
 void TfrmMain::FormShow()
 {
-    qMortgage.open();
+    // A file that another program holds locked may be free in a moment: the
+    // person can try again, and the start goes on as usual once it opens.
+    for (;;) {
+        try {
+            qMortgage.open();
+            break;
+        } catch (const store::StoreError &failure) {
+            if (!failure.isLocked())
+                throw;
+            if (!platform::askRetry(failure.text() + QStringLiteral("\n\nRetry opens the file again.")))
+                return;
+        }
+    }
+    reportForeignValues(qMortgage);
     qMonth.open();
 
     const DateParts now = decodeDate(m_clock());
@@ -181,6 +194,35 @@ void TfrmMain::FormShow()
     }
     ExpandYearGroups();
     qAmortization.first();
+}
+
+void TfrmMain::reportForeignValues(const Query &query)
+{
+    QStringList &reported = m_reportedForeignValues[query.objectName()];
+    QStringList fresh;
+    for (const QString &problem : query.foreignValues()) {
+        if (!reported.contains(problem))
+            fresh << problem;
+    }
+    if (fresh.isEmpty())
+        return;
+    reported << fresh;
+    constexpr int shown = 10;
+    QStringList lines = fresh.mid(0, shown);
+    if (fresh.size() > shown)
+        lines << QStringLiteral("... and %1 more.").arg(fresh.size() - shown);
+    platform::showError(QStringLiteral("Some values in %1 do not fit their columns. They are shown as they are "
+                                       "stored, used in no figure, and left in the file until you replace them:\n\n%2")
+                            .arg(MainConnection.databasePath(), lines.join(QLatin1Char('\n'))));
+}
+
+void TfrmMain::requireMortgageList() const
+{
+    if (!qMortgage.isActive())
+        throw store::StoreError(QStringLiteral("The mortgage list of %1 could not be opened, so nothing was "
+                                               "changed. Mend the database file (see the message at start-up) and "
+                                               "start the program again.")
+                                    .arg(MainConnection.databasePath()));
 }
 
 void TfrmMain::closeEvent(QCloseEvent *event)
@@ -206,24 +248,35 @@ bool TfrmMain::FormClose()
 
 int TfrmMain::NextNameSequence(const Query &query) const
 {
-    Query::Cursor rows = query.cursor();
-    const int count = rows.count();
-    for (int position = 1; position <= count; ++position) {
-        if (rows.asInteger(u"NameSequence") != position)
+    // The first number from 1 up that the numbered rows, in their order,
+    // leave out; a row without a number (a record stored before it got one)
+    // takes no place.
+    int position = 1;
+    for (Query::Cursor rows = query.cursor(); !rows.eof(); rows.next()) {
+        const QVariant number = rows.value(u"NameSequence");
+        if (!number.isValid() || Field::isForeign(number))
+            continue;
+        if (number.toLongLong() != position)
             return position;
-        rows.next();
+        ++position;
     }
-    return count + 1;
+    return position;
 }
 
 void TfrmMain::requeryMortgages()
 {
-    DetachedGrid detached(*ui->dgMortgage, dsMortgage);
-    qMortgage.requery();
+    {
+        DetachedGrid detached(*ui->dgMortgage, dsMortgage);
+        qMortgage.requery();
+    }
+    reportForeignValues(qMortgage);
 }
 
 void TfrmMain::btnNewClick()
 {
+    requireMortgageList();
+    // The record being edited is stored first: if that fails, nothing is added.
+    qMortgage.completeEdit();
     const DateParts now = decodeDate(m_clock());
     const int sequence = NextNameSequence(qMortgage);
     const std::string name = quotedText("Loan " + std::to_string(sequence));
@@ -237,7 +290,8 @@ void TfrmMain::btnNewClick()
 
 void TfrmMain::btnDeleteClick()
 {
-    const std::int64_t id = qint32(qMortgage.isActive() ? qMortgage.field(u"MortgageID").asInteger() : 0);
+    requireMortgageList();
+    const std::int64_t id = qint32(qMortgage.field(u"MortgageID").asInteger());
     MainCom.setCommandText(qt(formatStatement("DELETE FROM tblAmortization WHERE MortgageID=%d;", {id})));
     MainCom.execute();
     MainCom.setCommandText(qt(formatStatement("DELETE FROM tblMortgage WHERE MortgageID=%d;", {id})));
@@ -252,6 +306,7 @@ void TfrmMain::btnDeleteClick()
 
 void TfrmMain::btnSaveClick()
 {
+    requireMortgageList();
     if (qMortgage.isEditing())
         qMortgage.post();
 }
@@ -269,8 +324,10 @@ void TfrmMain::qMortgageAfterScroll(Query &)
     qAmortization.close();
     qAmortization.setParameter(QStringLiteral("MortgageID"), qint32(qMortgage.field(u"MortgageID").asInteger()));
     qAmortization.open();
+    reportForeignValues(qAmortization);
     SetCalculateEnabled(!InputIncomplete());
-    const bool calculated = !qMortgage.field(u"MonthlyPayment").asCurrency().isZero();
+    const Field &monthly = qMortgage.field(u"MonthlyPayment");
+    const bool calculated = !monthly.isForeign() && !monthly.asCurrency().isZero();
     ui->btnGenerate->setEnabled(calculated);
     ui->btnReGenerate->setEnabled(calculated);
     ExpandYearGroups();
@@ -280,6 +337,11 @@ bool TfrmMain::InputIncomplete() const
 {
     if (!qMortgage.isActive())
         return true;
+    // A value that does not fit its column counts as not given.
+    for (const char16_t *column : {u"InterestRate", u"TermInMonth", u"LoanAmount"}) {
+        if (qMortgage.field(column).isForeign())
+            return true;
+    }
     return qMortgage.field(u"InterestRate").asDouble() == 0 || qMortgage.field(u"TermInMonth").asInteger() == 0 ||
            qMortgage.field(u"LoanAmount").asCurrency().isZero();
 }
@@ -314,6 +376,7 @@ private:
 
 void TfrmMain::btnCalculateClick()
 {
+    requireMortgageList();
     if (!qMortgage.isEditing())
         qMortgage.edit();
     const PaymentInputs inputs{qMortgage.field(u"LoanAmount").asCurrency(), qMortgage.field(u"InterestRate").asDouble(),
@@ -427,6 +490,7 @@ Currency footerAmount(const platform::GroupedTableModel &view, int index)
 
 void TfrmMain::btnGenerateClick()
 {
+    requireMortgageList();
     // The old schedule goes and the new one comes in one change of the file:
     // a failure anywhere, or the program killed part-way, leaves the old
     // schedule whole and the mortgage record as it was before the click.
@@ -512,10 +576,17 @@ void TfrmMain::restoreAfterFailedGeneration(const Query::RecordSnapshot &before)
 
 void TfrmMain::qAmortizationCalcFields(Query &dataSet)
 {
-    dataSet.field(u"PayYear").setInteger(decodeDate(dataSet.field(u"PayDate").asDate()).year);
-    dataSet.field(u"TotalPayment").setCurrency(qMortgage.field(u"MonthlyPayment").asCurrency());
-    dataSet.field(u"ActualTotal")
-        .setCurrency(dataSet.field(u"ActualPrincipal").asCurrency() + dataSet.field(u"ActualInterest").asCurrency());
+    // A value that does not fit its column leaves what is computed from it empty.
+    const Field &payDate = dataSet.field(u"PayDate");
+    if (!payDate.isForeign())
+        dataSet.field(u"PayYear").setInteger(decodeDate(payDate.asDate()).year);
+    const Field &monthly = qMortgage.field(u"MonthlyPayment");
+    if (!monthly.isForeign())
+        dataSet.field(u"TotalPayment").setCurrency(monthly.asCurrency());
+    const Field &principal = dataSet.field(u"ActualPrincipal");
+    const Field &interest = dataSet.field(u"ActualInterest");
+    if (!principal.isForeign() && !interest.isForeign())
+        dataSet.field(u"ActualTotal").setCurrency(principal.asCurrency() + interest.asCurrency());
 }
 
 QString TfrmMain::qAmortizationPayDateGetText(const Field &sender, bool) const

@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <map>
 #include <memory>
 
 namespace Ui {
@@ -104,6 +105,10 @@ private:
     void SetCalculateEnabled(bool enabled);
     // Re-reads the mortgage list with the main list grid detached.
     void requeryMortgages();
+    // Tells the person, once, of stored values that do not fit their columns.
+    void reportForeignValues(const calvora::store::Query &query);
+    // Add, Delete, Save, Calculate and Schedule act only on an open list.
+    void requireMortgageList() const;
     // Opens every year group of the payment view, then of the prepayment view.
     void ExpandYearGroups();
     // The steps of a schedule generation that change the file; run inside
@@ -121,6 +126,7 @@ private:
     std::function<calvora::DateTime()> m_clock;
     QString m_databaseFolder;
     bool m_shown = false;
+    std::map<QString, QStringList> m_reportedForeignValues;
 };
 
 // Adds up a column over the shown rows of a view, from the row at position

@@ -46,6 +46,16 @@ void showError(const QString &message)
         showMessageBox(message);
 }
 
+bool askRetry(const QString &message)
+{
+    if (sink())
+        sink()(message);
+    QMessageBox box(QMessageBox::Warning, applicationTitle(), message, QMessageBox::Retry | QMessageBox::Cancel,
+                    QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::Retry);
+    return execModal(box) == QMessageBox::Retry;
+}
+
 void guarded(const std::function<void()> &handler)
 {
     try {

@@ -19,6 +19,12 @@ void setErrorSink(ErrorSink sink);
 void resetErrorSink();
 void showError(const QString &message);
 
+// Shows a failure that trying again may mend (a file another program holds)
+// with Retry and Cancel; returns whether the person chose Retry. Tests answer
+// it through setNextModalResults (QMessageBox::Retry or Cancel); the message
+// also goes to the error sink.
+bool askRetry(const QString &message);
+
 // Runs a handler that Qt calls; any exception it throws ends the handler and
 // its message goes to the error handler. No exception crosses the event loop.
 void guarded(const std::function<void()> &handler);

@@ -156,6 +156,11 @@ void GroupedTableModel::readAmounts()
             const QVariant value = q->viewValue(r, f);
             if (!value.isValid())
                 continue;
+            const std::size_t cell = std::size_t(r) * std::size_t(m_width) + std::size_t(f);
+            if (store::Field::isForeign(value)) {
+                m_hasAmount[cell] = Foreign;
+                continue;
+            }
             std::int64_t raw = 0;
             try {
                 if (field.type() == store::FieldType::Money)
@@ -165,11 +170,11 @@ void GroupedTableModel::readAmounts()
                 else
                     raw = Currency::fromRaw(value.toLongLong()).multipliedBy(Currency::Scale).raw();
             } catch (const Error &) {
-                continue; // a value outside the range of money is left empty
+                m_hasAmount[cell] = Foreign; // outside the range of money
+                continue;
             }
-            const std::size_t cell = std::size_t(r) * std::size_t(m_width) + std::size_t(f);
             m_amounts[cell] = raw;
-            m_hasAmount[cell] = 1;
+            m_hasAmount[cell] = Amount;
         }
     }
 
@@ -212,6 +217,13 @@ std::vector<std::optional<Currency>> GroupedTableModel::sumsOver(const std::vect
         Currency total;
         bool overflow = false;
         for (int record : records) {
+            const std::size_t cell = std::size_t(record) * std::size_t(m_width) + std::size_t(field);
+            // A value that does not fit its column leaves the sum empty
+            // rather than counting as nothing.
+            if (m_hasAmount[cell] == Foreign) {
+                overflow = true;
+                break;
+            }
             try {
                 total += amount(record, field).value_or(Currency());
             } catch (const Error &) {

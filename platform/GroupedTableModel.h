@@ -2,6 +2,7 @@
 
 #include "Currency.h"
 #include "DataSource.h"
+#include "Field.h"
 #include "RegionalSettings.h"
 
 #include <QAbstractItemModel>
@@ -172,7 +173,8 @@ private:
     std::vector<int> m_columnField;                  // the query column of each table column
     int m_width = 0;                                 // columns of the query
     std::vector<std::int64_t> m_amounts;             // record × query column, raw Currency
-    std::vector<unsigned char> m_hasAmount;          // record × query column
+    enum CellState : unsigned char { Empty, Amount, Foreign };
+    std::vector<unsigned char> m_hasAmount;          // record × query column, a CellState
     std::vector<Group> m_groups;
     std::vector<std::optional<Currency>> m_totals;   // one per summary, over every record
     std::vector<std::pair<RowKind, int>> m_shown;
@@ -191,7 +193,7 @@ inline std::optional<Currency> GroupedTableModel::amount(int record, int field) 
     if (record < 0 || field < 0 || field >= m_width)
         return std::nullopt;
     const std::size_t cell = std::size_t(record) * std::size_t(m_width) + std::size_t(field);
-    if (cell >= m_hasAmount.size() || !m_hasAmount[cell])
+    if (cell >= m_hasAmount.size() || m_hasAmount[cell] != Amount)
         return std::nullopt;
     return Currency::fromRaw(m_amounts[cell]);
 }

@@ -53,9 +53,29 @@ bool Field::canModify() const
 
 QVariant Field::value() const { return m_query.currentValue(m_index); }
 
+bool Field::isForeign(const QVariant &value) { return value.metaType() == QMetaType::fromType<ForeignValue>(); }
+
+bool Field::isForeign() const { return isForeign(value()); }
+
+namespace {
+
+// A value that does not fit its column is never read as a number.
+void refuseForeign(const QVariant &v, const Field &field)
+{
+    if (!Field::isForeign(v))
+        return;
+    const ForeignValue foreign = v.value<ForeignValue>();
+    throw ConvertError(QStringLiteral("The column %1 holds '%2', which %3; replace it to use it.")
+                           .arg(field.name(), foreign.stored.toString(), foreign.reason)
+                           .toStdString());
+}
+
+} // namespace
+
 qint64 Field::asInteger() const
 {
     const QVariant v = value();
+    refuseForeign(v, *this);
     if (!v.isValid())
         return 0;
     switch (m_type) {
@@ -83,6 +103,7 @@ qint64 Field::asInteger() const
 double Field::asDouble() const
 {
     const QVariant v = value();
+    refuseForeign(v, *this);
     if (!v.isValid())
         return 0;
     switch (m_type) {
@@ -107,6 +128,7 @@ double Field::asDouble() const
 Currency Field::asCurrency() const
 {
     const QVariant v = value();
+    refuseForeign(v, *this);
     if (!v.isValid())
         return {};
     switch (m_type) {
@@ -127,7 +149,14 @@ Currency Field::asCurrency() const
     }
 }
 
-DateTime Field::asDate() const { return m_type == FieldType::Date ? value().toDouble() : asDouble(); }
+DateTime Field::asDate() const
+{
+    if (m_type != FieldType::Date)
+        return asDouble();
+    const QVariant v = value();
+    refuseForeign(v, *this);
+    return v.toDouble();
+}
 
 QString Field::asString() const
 {
@@ -218,7 +247,28 @@ void Field::setString(const QString &value)
         setText(value);
         return;
     }
-    assign(m_size > 0 && value.size() > m_size ? value.left(m_size) : value);
+    // Half of a character outside the basic plane (cut off by an edit's
+    // length limit or sent by another program) would be stored as bytes that
+    // are not UTF-8: it is dropped.
+    QString text;
+    text.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value.at(i);
+        if (c.isHighSurrogate() && i + 1 < value.size() && value.at(i + 1).isLowSurrogate()) {
+            text += c;
+            text += value.at(++i);
+        } else if (!c.isSurrogate()) {
+            text += c;
+        }
+    }
+    // At most m_size units, and the cut keeps both halves of a character or neither.
+    if (m_size > 0 && text.size() > m_size) {
+        qsizetype end = m_size;
+        if (text.at(end - 1).isHighSurrogate())
+            --end;
+        text.truncate(end);
+    }
+    assign(text);
 }
 
 void Field::clear() { assign(QVariant()); }
@@ -227,6 +277,8 @@ QString Field::defaultText(const QVariant &v, bool displayText) const
 {
     if (!v.isValid())
         return {};
+    if (isForeign(v))
+        return v.value<ForeignValue>().stored.toString();
     const RegionalSettings &settings = m_query.connection().regionalSettings();
     switch (m_type) {
     case FieldType::Money: {

@@ -13,6 +13,16 @@ namespace calvora::store {
 
 class Query;
 
+// A value of the file that is not of its column's kind or lies outside the
+// column's range (a text in a money column, a fraction where a whole count
+// belongs, a term beyond 16 bits): kept exactly as stored, shown as stored,
+// never read as a number, and written back only when replaced.
+struct ForeignValue
+{
+    QVariant stored;
+    QString reason; // "is not a whole amount", ...
+};
+
 // One column of a query, read and written on the query's current record.
 // A column without a value reads as 0, or as empty text when read as text.
 class Field
@@ -34,6 +44,9 @@ public:
 
     QVariant value() const;
     bool isNull() const { return !value().isValid(); }
+    // Whether the value is one the file holds that does not fit the column.
+    bool isForeign() const;
+    static bool isForeign(const QVariant &value);
     qint64 asInteger() const;
     double asDouble() const;
     Currency asCurrency() const;
@@ -82,3 +95,5 @@ private:
 };
 
 } // namespace calvora::store
+
+Q_DECLARE_METATYPE(calvora::store::ForeignValue)

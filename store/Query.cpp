@@ -10,11 +10,36 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <cmath>
+#include <limits>
+
 namespace calvora::store {
 
 namespace {
 
+// A stored value that does not fit its column, kept as it is.
+QVariant foreign(const QVariant &stored, const QString &reason)
+{
+    return QVariant::fromValue(ForeignValue{stored, reason});
+}
+
+bool isWholeNumber(const QVariant &stored)
+{
+    switch (stored.typeId()) {
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // The value of a column as the file holds it, in the form the query keeps.
+// Only a value that reads back exactly as it is stored is taken; anything
+// else is kept as a foreign value, so it is never read as another value and
+// a record is stored against exactly what the file holds.
 QVariant fromFile(const QVariant &stored, FieldType type)
 {
     if (stored.isNull())
@@ -22,28 +47,58 @@ QVariant fromFile(const QVariant &stored, FieldType type)
     switch (type) {
     case FieldType::AutoInc:
     case FieldType::Integer:
-    case FieldType::SmallInt:
-    case FieldType::Money:
-        return stored.toLongLong();
+    case FieldType::SmallInt: {
+        if (stored.typeId() == QMetaType::ULongLong || !isWholeNumber(stored))
+            return foreign(stored, QStringLiteral("is not a whole number"));
+        const qint64 value = stored.toLongLong();
+        const qint64 low = type == FieldType::SmallInt ? std::numeric_limits<qint16>::min() : std::numeric_limits<qint32>::min();
+        const qint64 high = type == FieldType::SmallInt ? std::numeric_limits<qint16>::max() : std::numeric_limits<qint32>::max();
+        if (value < low || value > high)
+            return foreign(stored, QStringLiteral("lies outside the column's range of %1 to %2").arg(low).arg(high));
+        return value;
+    }
+    case FieldType::Money: {
+        if (isWholeNumber(stored) && stored.typeId() != QMetaType::ULongLong)
+            return stored.toLongLong();
+        if (stored.typeId() == QMetaType::Double) {
+            // A whole count written as a real number is that count.
+            const double count = stored.toDouble();
+            if (std::isfinite(count) && count == std::trunc(count) && count >= -9.2233720368547758e18 &&
+                count < 9.2233720368547758e18)
+                return qint64(count);
+            if (std::isfinite(count) && std::fabs(count) < 9.2233720368547758e18)
+                return foreign(stored, QStringLiteral("is not a whole count of ten-thousandths (an amount has at most four decimals)"));
+            return foreign(stored, QStringLiteral("lies outside the range of amounts"));
+        }
+        return foreign(stored, QStringLiteral("is not an amount"));
+    }
     case FieldType::Double:
-        return stored.toDouble();
+        if (isWholeNumber(stored) || (stored.typeId() == QMetaType::Double && std::isfinite(stored.toDouble())))
+            return stored.toDouble();
+        return foreign(stored, QStringLiteral("is not a number"));
     case FieldType::Date: {
         if (stored.typeId() == QMetaType::QString) {
             DateTime date = 0;
-            if (fromIsoDate(stored.toString().toStdString(), date))
+            const std::string text = stored.toString().toStdString();
+            if (fromIsoDate(text, date) && toIsoDate(date) == text)
                 return date;
-            return {};
         }
-        return stored.toDouble();
+        return foreign(stored, QStringLiteral("is not a date written as YYYY-MM-DD"));
     }
     case FieldType::Text:
-        return stored.toString();
+        if (stored.typeId() == QMetaType::QString)
+            return stored.toString();
+        if (isWholeNumber(stored) || stored.typeId() == QMetaType::Double)
+            return foreign(stored, QStringLiteral("is a number, not a text"));
+        return foreign(stored, QStringLiteral("is not a text"));
     }
     return {};
 }
 
 QVariant toFile(const QVariant &value, FieldType type)
 {
+    if (Field::isForeign(value))
+        return value.value<ForeignValue>().stored;
     if (!value.isValid())
         return QVariant(QMetaType(type == FieldType::Text ? QMetaType::QString : QMetaType::LongLong));
     if (type == FieldType::Date)
@@ -165,13 +220,20 @@ void Query::checkActive() const
 
 void Query::fetch(std::vector<std::vector<QVariant>> &rows)
 {
+    fetch(rows, m_sql, m_parameters);
+    m_foreignValues = foreignValuesIn(rows);
+}
+
+void Query::fetch(std::vector<std::vector<QVariant>> &rows, const QString &text,
+                  const std::map<QString, QVariant> &parameters) const
+{
     const QString tableName = QString::fromLatin1(m_table->name);
     const QString path = m_connection.databasePath();
     QSqlQuery sql(m_connection.database());
     sql.setForwardOnly(true);
-    if (!sql.prepare(m_sql))
+    if (!sql.prepare(text))
         throw StoreError(QStringLiteral("Could not read %1 from %2").arg(tableName, path), sql.lastError());
-    for (const auto &[name, value] : m_parameters)
+    for (const auto &[name, value] : parameters)
         sql.bindValue(QLatin1Char(':') + name, value);
     if (!sql.exec())
         throw StoreError(QStringLiteral("Could not read %1 from %2").arg(tableName, path), sql.lastError());
@@ -201,6 +263,37 @@ void Query::fetch(std::vector<std::vector<QVariant>> &rows)
     }
     if (sql.lastError().isValid())
         throw StoreError(QStringLiteral("Could not read %1 from %2").arg(tableName, path), sql.lastError());
+}
+
+QString Query::rowName(const std::vector<QVariant> &row) const
+{
+    const QString noun = QString::fromLatin1(m_table->rowNoun);
+    if (m_table->nameColumn) {
+        if (const Field *name = findField(QString::fromLatin1(m_table->nameColumn))) {
+            const QVariant &value = row[name->index()];
+            return QStringLiteral("%1 \"%2\"").arg(noun, name->defaultText(value, true));
+        }
+    }
+    const Field *key = findField(QString::fromLatin1(m_table->keyColumn));
+    return key ? QStringLiteral("%1 with %2 %3").arg(noun, key->name(), key->defaultText(row[key->index()], true))
+               : noun;
+}
+
+QStringList Query::foreignValuesIn(const std::vector<std::vector<QVariant>> &rows) const
+{
+    QStringList found;
+    for (const auto &row : rows) {
+        for (const auto &field : m_fields) {
+            const QVariant &value = row[field->index()];
+            if (!Field::isForeign(value))
+                continue;
+            const ForeignValue stored = value.value<ForeignValue>();
+            found << QStringLiteral("%1, column %2 of the %3: '%4' %5.")
+                         .arg(QString::fromLatin1(m_table->name), field->name(), rowName(row),
+                              stored.stored.toString(), stored.reason);
+        }
+    }
+    return found;
 }
 
 void Query::calculateRow(int row)
@@ -256,6 +349,7 @@ void Query::close()
     // A pending edit is dropped, not stored.
     m_insertStatement.reset();
     m_insertColumns.clear();
+    m_conflict = Conflict::None;
     m_buffer.clear();
     m_changed.clear();
     m_modified = false;
@@ -292,10 +386,36 @@ void Query::doAfterScroll()
         afterScroll(*this);
 }
 
+void Query::completeEdit() { checkBrowseMode(); }
+
 void Query::checkBrowseMode()
 {
     if (!isEditing())
         return;
+    if (m_conflict != Conflict::None) {
+        // The person was told the changes could not be stored: they are
+        // dropped, a row another program deleted leaves the rows, and a row
+        // it changed is read again.
+        const Conflict conflict = m_conflict;
+        const int row = m_current;
+        cancel();
+        if (conflict == Conflict::Deleted && row >= 0 && row < int(m_rows.size())) {
+            m_rows.erase(m_rows.begin() + row);
+            if (m_current >= int(m_rows.size()))
+                m_current = int(m_rows.size()) - 1;
+            m_eof = m_rows.empty();
+            notify(&DataLink::dataSetChanged);
+        }
+        if (conflict == Conflict::Changed) {
+            try {
+                refreshRow(row);
+            } catch (const Error &) {
+                // The file cannot be read now; the next re-read brings the row.
+            }
+            notify(&DataLink::dataSetChanged);
+        }
+        return;
+    }
     notify(&DataLink::updateData);
     if (m_modified)
         postRecord();
@@ -332,12 +452,12 @@ void Query::moveTo(int row)
     checkActive();
     if (row < 0 || row >= int(m_rows.size()) || row == m_current)
         return;
-    // A new record that is cancelled on the way leaves the rows; the rows
-    // after it move up by one.
-    const int inserting = m_state == State::Insert ? m_current : -1;
+    // A new record that is cancelled on the way, or a record another program
+    // deleted, leaves the rows; the rows after it move up by one.
+    const int leaving = m_current;
     const std::size_t rowsBefore = m_rows.size();
     checkBrowseMode();
-    if (inserting >= 0 && m_rows.size() < rowsBefore && row > inserting)
+    if (m_rows.size() < rowsBefore && row > leaving)
         --row;
     if (row >= int(m_rows.size()))
         return;
@@ -419,6 +539,7 @@ void Query::post()
 void Query::postRecord()
 {
     storeRecord();
+    m_conflict = Conflict::None;
     m_rows[m_current] = m_buffer;
     calculateRow(m_current);
     m_buffer.clear();
@@ -477,33 +598,99 @@ void Query::storeRecord()
         return;
     }
 
-    QSqlQuery sql(m_connection.database());
-    QStringList columns;
-    QVariantList values;
-    for (int at : written) {
-        columns << m_fields[at]->name();
-        values << toFile(m_buffer[at], m_fields[at]->type());
-    }
-    if (columns.isEmpty())
+    if (written.empty())
         return;
     if (!key)
         throw StoreError(QStringLiteral("%1 has no key to store a record by").arg(tableName));
+
+    // The row is changed only if it still holds what this program read, in
+    // every stored column, and it must be the only such row: otherwise
+    // nothing is stored.
+    const std::vector<QVariant> &original = m_rows[m_current];
     QStringList assignments;
-    for (const QString &column : columns)
-        assignments << column + QStringLiteral("=?");
-    const QString text = QStringLiteral("UPDATE %1 SET %2 WHERE %3=?")
-                             .arg(tableName, assignments.join(QLatin1Char(',')), key->name());
-    if (!sql.prepare(text))
-        throw StoreError(QStringLiteral("Could not store the record in %1").arg(tableName), sql.lastError());
-    for (const QVariant &value : values)
-        sql.addBindValue(value);
-    sql.addBindValue(m_rows[m_current][key->index()]);
-    if (!sql.exec())
-        throw StoreError(QStringLiteral("Could not store the record in %1").arg(tableName), sql.lastError());
-    if (sql.numRowsAffected() == 0)
-        throw StoreError(QStringLiteral("Could not store the record in %1: its row is no longer in the file "
-                                        "(another step deleted it).")
-                             .arg(tableName));
+    QStringList conditions;
+    for (int at : written)
+        assignments << m_fields[at]->name() + QStringLiteral("=?");
+    for (const auto &field : m_fields) {
+        if (!field->isCalculated())
+            conditions << field->name() + QStringLiteral(" IS ?");
+    }
+    const QString text = QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                             .arg(tableName, assignments.join(QLatin1Char(',')), conditions.join(QStringLiteral(" AND ")));
+    QSqlDatabase db = m_connection.database();
+    QSqlQuery sql(db);
+    auto run = [&](const QString &statement) {
+        if (!sql.exec(statement))
+            throw StoreError(QStringLiteral("Could not store the record in %1").arg(tableName), sql.lastError());
+    };
+    run(QStringLiteral("SAVEPOINT calvora_store"));
+    int changedRows = 0;
+    try {
+        if (!sql.prepare(text))
+            throw StoreError(QStringLiteral("Could not store the record in %1").arg(tableName), sql.lastError());
+        int bound = 0;
+        for (int at : written)
+            sql.bindValue(bound++, toFile(m_buffer[at], m_fields[at]->type()));
+        for (const auto &field : m_fields) {
+            if (!field->isCalculated())
+                sql.bindValue(bound++, toFile(original[field->index()], field->type()));
+        }
+        if (!sql.exec())
+            throw StoreError(QStringLiteral("Could not store the record in %1").arg(tableName), sql.lastError());
+        changedRows = sql.numRowsAffected();
+        sql.finish();
+        if (changedRows == 1) {
+            run(QStringLiteral("RELEASE calvora_store"));
+            return;
+        }
+    } catch (...) {
+        QSqlQuery undo(db);
+        undo.exec(QStringLiteral("ROLLBACK TO calvora_store"));
+        undo.exec(QStringLiteral("RELEASE calvora_store"));
+        throw;
+    }
+    run(QStringLiteral("ROLLBACK TO calvora_store"));
+    run(QStringLiteral("RELEASE calvora_store"));
+
+    // Nothing was stored: say why.
+    QSqlQuery count(db);
+    count.prepare(QStringLiteral("SELECT count(*) FROM %1 WHERE %2 IS ?").arg(tableName, key->name()));
+    count.addBindValue(toFile(original[key->index()], key->type()));
+    const int withKey = count.exec() && count.next() ? count.value(0).toInt() : -1;
+    const QString name = rowName(original);
+    if (changedRows > 1 || withKey > 1) {
+        m_conflict = Conflict::NotUnique;
+        throw StoreError(QStringLiteral("The %1 is held in more than one row of %2 (the table has lost its key), "
+                                        "so your changes were not stored: they would change every one of them. "
+                                        "Repair the file with a database tool.")
+                             .arg(name, tableName));
+    }
+    if (withKey == 0) {
+        m_conflict = Conflict::Deleted;
+        throw StoreError(QStringLiteral("The %1 was deleted by another program, so your changes were not stored. "
+                                        "Moving to another %2 drops them.")
+                             .arg(name, QString::fromLatin1(m_table->rowNoun)));
+    }
+    m_conflict = Conflict::Changed;
+    throw StoreError(QStringLiteral("The %1 was changed by another program after this one read it, so your changes "
+                                    "were not stored. They stay on screen; moving to another %2 drops them and "
+                                    "reads the %2 again.")
+                         .arg(name, QString::fromLatin1(m_table->rowNoun)));
+}
+
+void Query::refreshRow(int row)
+{
+    const Field *key = findField(QString::fromLatin1(m_table->keyColumn));
+    if (!key || row < 0 || row >= int(m_rows.size()))
+        return;
+    std::vector<std::vector<QVariant>> found;
+    fetch(found,
+          QStringLiteral("SELECT * FROM %1 WHERE %2 IS :key").arg(QString::fromLatin1(m_table->name), key->name()),
+          {{QStringLiteral("key"), toFile(m_rows[row][key->index()], key->type())}});
+    if (found.size() != 1)
+        return;
+    m_rows[row] = std::move(found.front());
+    calculateRow(row);
 }
 
 void Query::cancel()
@@ -519,6 +706,7 @@ void Query::cancel()
     m_buffer.clear();
     m_changed.clear();
     m_modified = false;
+    m_conflict = Conflict::None;
     setState(State::Browse);
     notify(&DataLink::dataSetChanged);
 }
@@ -557,13 +745,39 @@ void Query::setCurrentValue(Field &field, const QVariant &value)
         throw StoreError(QStringLiteral("%1: Dataset not in edit or insert mode").arg(m_objectName));
     if (field.type() == FieldType::AutoInc)
         throw StoreError(QStringLiteral("Field '%1' cannot be modified").arg(field.name()));
+    // A value whose consequences cannot be computed (an onChange handler
+    // that fails) is refused whole: the record goes back to what it was.
+    std::vector<QVariant> bufferBefore;
+    std::vector<bool> changedBefore;
+    const bool modifiedBefore = m_modified;
+    if (field.onChange) {
+        bufferBefore = m_buffer;
+        changedBefore = m_changed;
+    }
     m_buffer[field.index()] = value;
     if (!field.isCalculated()) {
         m_changed[field.index()] = true;
         m_modified = true;
     }
-    if (field.onChange)
-        field.onChange(field);
+    if (field.onChange) {
+        try {
+            field.onChange(field);
+        } catch (...) {
+            // Columns the handler wrote show their old values again; the
+            // control that handed in the refused value keeps its text.
+            std::vector<const Field *> rewritten;
+            for (std::size_t i = 0; i < m_buffer.size(); ++i) {
+                if (int(i) != field.index() && m_buffer[i] != bufferBefore[i])
+                    rewritten.push_back(m_fields[i].get());
+            }
+            m_buffer = std::move(bufferBefore);
+            m_changed = std::move(changedBefore);
+            m_modified = modifiedBefore;
+            for (const Field *other : rewritten)
+                notifyRecordChanged(other);
+            throw;
+        }
+    }
     notifyRecordChanged(&field);
 }
 

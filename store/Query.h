@@ -4,6 +4,7 @@
 #include "Schema.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <functional>
@@ -59,6 +60,8 @@ public:
     bool locate(QStringView column, const QVariant &value);
 
     void edit();
+    // Stores a changed record, or leaves an unchanged one, as a move would.
+    void completeEdit();
     void insert();
     // A new record after the last row (rows added one after another keep
     // their order).
@@ -134,6 +137,11 @@ public:
     std::function<void(Query &)> afterScroll;
     std::function<void(Query &)> onCalcFields;
 
+    // Values of the rows last read that do not fit their columns, one text
+    // each naming the table, the column and the row; the query keeps them as
+    // stored and goes on with the other values.
+    const QStringList &foreignValues() const { return m_foreignValues; }
+
 private:
     friend class Field;
     friend class DataSource;
@@ -143,10 +151,17 @@ private:
     void checkActive() const;
     void checkBrowseMode();
     void fetch(std::vector<std::vector<QVariant>> &rows);
+    void fetch(std::vector<std::vector<QVariant>> &rows, const QString &text,
+               const std::map<QString, QVariant> &parameters) const;
+    QStringList foreignValuesIn(const std::vector<std::vector<QVariant>> &rows) const;
+    // How messages name a row ("mortgage \"Loan 1\"").
+    QString rowName(const std::vector<QVariant> &row) const;
     void calculateRow(int row);
     void doAfterScroll();
     void insertRow(int at);
     void storeRecord();
+    // Reads one row again from the file by its key.
+    void refreshRow(int row);
     // Stores the edited record and returns to browse state; the controls'
     // pending text has been taken already.
     void postRecord();
@@ -180,6 +195,11 @@ private:
     // The last INSERT prepared, kept for the next record with the same columns.
     std::unique_ptr<QSqlQuery> m_insertStatement;
     std::vector<int> m_insertColumns;
+    QStringList m_foreignValues;
+    // Why the last store of the edited record was refused: its row was
+    // changed or deleted by another program, or is not the only one.
+    enum class Conflict { None, Changed, Deleted, NotUnique };
+    Conflict m_conflict = Conflict::None;
 };
 
 } // namespace calvora::store

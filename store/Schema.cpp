@@ -64,9 +64,9 @@ constexpr std::array<ColumnDef, 2> kMonthColumns{{
     {"MonthName", Text, false, 50},
 }};
 
-const TableDef kMortgage{"tblMortgage", "MortgageID", kMortgageColumns};
-const TableDef kAmortization{"tblAmortization", "AmortID", kAmortizationColumns};
-const TableDef kMonth{"tblMonth", "MonthID", kMonthColumns};
+const TableDef kMortgage{"tblMortgage", "MortgageID", kMortgageColumns, "MortgageName", "mortgage"};
+const TableDef kAmortization{"tblAmortization", "AmortID", kAmortizationColumns, nullptr, "schedule row"};
+const TableDef kMonth{"tblMonth", "MonthID", kMonthColumns, "MonthName", "month"};
 
 QString sqlType(const ColumnDef &column)
 {

@@ -31,6 +31,10 @@ struct TableDef
     const char *name;
     const char *keyColumn;
     std::span<const ColumnDef> columns;
+    // How messages name a row: the column holding its name and what a row
+    // is called; without a name column a row is named by its key.
+    const char *nameColumn = nullptr;
+    const char *rowNoun = "row";
 };
 
 // The three tables of the database file, their columns in the order the

@@ -21,7 +21,11 @@ QString describe(const QString &what, const QSqlError &error)
 
 StoreError::StoreError(const QString &message) : Error(message.toStdString()) {}
 
-StoreError::StoreError(const QString &what, const QSqlError &error) : StoreError(describe(what, error)) {}
+StoreError::StoreError(const QString &what, const QSqlError &error) : StoreError(describe(what, error))
+{
+    const QString code = error.nativeErrorCode();
+    m_locked = code == QLatin1String("5") || code == QLatin1String("6");
+}
 
 QString messageOf(const std::exception &e) { return QString::fromUtf8(e.what()); }
 

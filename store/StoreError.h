@@ -18,6 +18,11 @@ public:
     StoreError(const QString &what, const QSqlError &error);
 
     QString text() const { return QString::fromStdString(what()); }
+    // Whether another program held the file locked: trying again later may work.
+    bool isLocked() const { return m_locked; }
+
+private:
+    bool m_locked = false;
 };
 
 // The message of any exception as a QString.
