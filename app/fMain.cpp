@@ -180,6 +180,8 @@ void TfrmMain::FormShow()
                 return;
         }
     }
+    if (!MainConnection.openingWarning().isEmpty())
+        platform::showError(MainConnection.openingWarning());
     reportForeignValues(qMortgage);
     qMonth.open();
 

@@ -20,7 +20,7 @@ void Command::execute()
     ConnectionUse use(m_connection);
     QSqlQuery sql(m_connection.database());
     if (!sql.exec(m_text))
-        throw StoreError(QStringLiteral("Could not run \"%1\"").arg(m_text), sql.lastError());
+        throw m_connection.failure(QStringLiteral("Could not run \"%1\"").arg(m_text), sql.lastError());
 }
 
 void ExecuteSql(Connection &connection, const QString &text)

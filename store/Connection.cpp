@@ -2,10 +2,14 @@
 
 #include "StoreError.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QUrl>
 #include <QUuid>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace calvora::store {
 
@@ -50,6 +54,54 @@ void Connection::acquire()
         throw StoreError(QStringLiteral("Could not open the database file %1").arg(file.absoluteFilePath()),
                          db.lastError());
     m_users = 1;
+
+    struct stat status {};
+    m_identified = ::stat(QFile::encodeName(file.absoluteFilePath()).constData(), &status) == 0;
+    m_device = quint64(status.st_dev);
+    m_inode = quint64(status.st_ino);
+    const QString folder = file.absolutePath();
+    if (::access(QFile::encodeName(file.absoluteFilePath()).constData(), W_OK) != 0)
+        m_warning = QStringLiteral("The database file %1 is read-only: the mortgages can be read, but no change "
+                                   "can be stored. Make the file writable and start the program again.")
+                        .arg(file.absoluteFilePath());
+    else if (::access(QFile::encodeName(folder).constData(), W_OK) != 0)
+        m_warning = QStringLiteral("The folder %1 does not allow the journal file that SQLite writes beside the "
+                                   "database while it stores a change: the mortgages can be read, but no change can "
+                                   "be stored. Make the folder writable and start the program again.")
+                        .arg(folder);
+    else
+        m_warning.clear();
+}
+
+StoreError Connection::failure(const QString &what, const QSqlError &error) const
+{
+    // Only failures to write or to reach the file are looked into; any other
+    // keeps the database's own words.
+    const int code = error.nativeErrorCode().toInt() & 0xff;
+    constexpr int ReadOnly = 8, IoError = 10, CannotOpen = 14;
+    if (code != ReadOnly && code != IoError && code != CannotOpen)
+        return StoreError(what, error);
+    const QString path = QFileInfo(m_path).absoluteFilePath();
+    const QByteArray encoded = QFile::encodeName(path);
+    struct stat status {};
+    const bool exists = ::stat(encoded.constData(), &status) == 0;
+    QString cause;
+    if (!exists || (m_identified && (quint64(status.st_dev) != m_device || quint64(status.st_ino) != m_inode)))
+        cause = QStringLiteral("the database file %1 was removed or replaced while the program ran. Nothing was "
+                               "stored; start the program again to open the file that is there now.")
+                    .arg(path);
+    else if (::access(encoded.constData(), W_OK) != 0)
+        cause = QStringLiteral("the database file %1 is read-only. Nothing was stored; make the file writable and "
+                               "try again.")
+                    .arg(path);
+    else if (::access(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), W_OK) != 0)
+        cause = QStringLiteral("the folder %1 does not allow the journal file that SQLite writes beside the "
+                               "database while it stores a change. Nothing was stored; make the folder writable "
+                               "and try again.")
+                    .arg(QFileInfo(path).absolutePath());
+    if (cause.isEmpty())
+        return StoreError(what, error);
+    return StoreError(what + QStringLiteral(": ") + cause);
 }
 
 void Connection::release()

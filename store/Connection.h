@@ -1,9 +1,12 @@
 #pragma once
 
 #include "RegionalSettings.h"
+#include "StoreError.h"
 
 #include <QSqlDatabase>
 #include <QString>
+
+class QSqlError;
 
 namespace calvora::store {
 
@@ -34,11 +37,25 @@ public:
     void release();
     QSqlDatabase database() const;
 
+    // A failure of a statement on the file, its message saying what happened
+    // when the cause lies in the file system: the file became read-only, the
+    // folder does not allow SQLite's journal file, or the file was removed or
+    // replaced while the program ran.
+    StoreError failure(const QString &what, const QSqlError &error) const;
+    // Said once when the file is opened and cannot take changes (empty when
+    // it can); the program still shows what it holds.
+    QString openingWarning() const { return m_warning; }
+
 private:
     QString m_name;
     QString m_path;
     RegionalSettings m_settings;
     int m_users = 0;
+    QString m_warning;
+    // The file opened: a different file at the path later means it was replaced.
+    quint64 m_device = 0;
+    quint64 m_inode = 0;
+    bool m_identified = false;
 };
 
 // Holds the connection for as long as it lives.

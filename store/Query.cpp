@@ -232,11 +232,11 @@ void Query::fetch(std::vector<std::vector<QVariant>> &rows, const QString &text,
     QSqlQuery sql(m_connection.database());
     sql.setForwardOnly(true);
     if (!sql.prepare(text))
-        throw StoreError(QStringLiteral("Could not read %1 from %2").arg(tableName, path), sql.lastError());
+        throw m_connection.failure(QStringLiteral("Could not read %1 from %2").arg(tableName, path), sql.lastError());
     for (const auto &[name, value] : parameters)
         sql.bindValue(QLatin1Char(':') + name, value);
     if (!sql.exec())
-        throw StoreError(QStringLiteral("Could not read %1 from %2").arg(tableName, path), sql.lastError());
+        throw m_connection.failure(QStringLiteral("Could not read %1 from %2").arg(tableName, path), sql.lastError());
 
     // Every column the program knows must be in the file; extra ones are left alone.
     const QSqlRecord record = sql.record();
@@ -262,7 +262,7 @@ void Query::fetch(std::vector<std::vector<QVariant>> &rows, const QString &text,
         rows.push_back(std::move(row));
     }
     if (sql.lastError().isValid())
-        throw StoreError(QStringLiteral("Could not read %1 from %2").arg(tableName, path), sql.lastError());
+        throw m_connection.failure(QStringLiteral("Could not read %1 from %2").arg(tableName, path), sql.lastError());
 }
 
 QString Query::rowName(const std::vector<QVariant> &row) const
@@ -580,8 +580,7 @@ void Query::storeRecord()
             m_insertStatement = std::make_unique<QSqlQuery>(m_connection.database());
             m_insertColumns.clear();
             if (!m_insertStatement->prepare(text))
-                throw StoreError(QStringLiteral("Could not add the record to %1").arg(tableName),
-                                 m_insertStatement->lastError());
+                throw m_connection.failure(QStringLiteral("Could not add the record to %1").arg(tableName), m_insertStatement->lastError());
             m_insertColumns = written;
         }
         QSqlQuery &insert = *m_insertStatement;
@@ -592,7 +591,7 @@ void Query::storeRecord()
         const QVariant id = insert.lastInsertId();
         insert.finish();
         if (!stored)
-            throw StoreError(QStringLiteral("Could not add the record to %1").arg(tableName), failure);
+            throw m_connection.failure(QStringLiteral("Could not add the record to %1").arg(tableName), failure);
         if (key && key->type() == FieldType::AutoInc)
             m_buffer[key->index()] = id.toLongLong();
         return;
@@ -621,13 +620,13 @@ void Query::storeRecord()
     QSqlQuery sql(db);
     auto run = [&](const QString &statement) {
         if (!sql.exec(statement))
-            throw StoreError(QStringLiteral("Could not store the record in %1").arg(tableName), sql.lastError());
+            throw m_connection.failure(QStringLiteral("Could not store the record in %1").arg(tableName), sql.lastError());
     };
     run(QStringLiteral("SAVEPOINT calvora_store"));
     int changedRows = 0;
     try {
         if (!sql.prepare(text))
-            throw StoreError(QStringLiteral("Could not store the record in %1").arg(tableName), sql.lastError());
+            throw m_connection.failure(QStringLiteral("Could not store the record in %1").arg(tableName), sql.lastError());
         int bound = 0;
         for (int at : written)
             sql.bindValue(bound++, toFile(m_buffer[at], m_fields[at]->type()));
@@ -636,7 +635,7 @@ void Query::storeRecord()
                 sql.bindValue(bound++, toFile(original[field->index()], field->type()));
         }
         if (!sql.exec())
-            throw StoreError(QStringLiteral("Could not store the record in %1").arg(tableName), sql.lastError());
+            throw m_connection.failure(QStringLiteral("Could not store the record in %1").arg(tableName), sql.lastError());
         changedRows = sql.numRowsAffected();
         sql.finish();
         if (changedRows == 1) {

@@ -32,7 +32,7 @@ void Transaction::run(const QString &statement, const QString &what)
 {
     QSqlQuery sql(m_connection.database());
     if (!sql.exec(statement))
-        throw StoreError(what, sql.lastError());
+        throw m_connection.failure(what, sql.lastError());
 }
 
 void Transaction::commit()

@@ -491,7 +491,7 @@ void TestStore::readOnlyFileKeepsTheEdit()
     m.query.edit();
     m.query.field(u"MortgageName").setString(QStringLiteral("Changed"));
     const QString text = message([&] { m.query.post(); });
-    QVERIFY2(text.contains(QStringLiteral("readonly")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("is read-only")), qPrintable(text));
     QCOMPARE(m.query.state(), Query::State::Edit);
     QCOMPARE(m.name(), QStringLiteral("Changed"));
     m.query.close();
