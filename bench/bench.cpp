@@ -550,6 +550,49 @@ double mortgageAdd(const QString &folder)
     return ms;
 }
 
+// Storing one changed mortgage: the down payment of the current one changed
+// in memory, then Save, which stores it only into its own row as it was read.
+// Baseline: the plain SQLite C API updating the same row by its key.
+void mortgageSave(const QString &folder, const QString &path)
+{
+    QStringList errors;
+    platform::setErrorSink([&errors](const QString &message) { errors << message; });
+    TfrmMain form(RegionalSettings::usEnglish(), folder);
+    frmMain = &form;
+    form.show();
+    QCoreApplication::processEvents();
+    if (!errors.isEmpty())
+        throw Error("showing the main window failed: " + errors.join(QStringLiteral("; ")).toStdString());
+    requireRows(form.qMortgage);
+
+    std::int64_t down = 0;
+    const double saveMs = medianMs([&] {
+        form.qMortgage.edit();
+        form.qMortgage.field(u"DownPayment").setCurrency(Currency::fromRaw(down += 10000));
+        Stopwatch watch;
+        form.btnSaveClick();
+        const double elapsed = watch.elapsedMs();
+        QCoreApplication::processEvents();
+        if (form.qMortgage.isEditing() || !errors.isEmpty())
+            throw Error("Save did not store the mortgage: " + errors.join(QStringLiteral("; ")).toStdString());
+        return elapsed;
+    });
+    const std::int64_t id = form.qMortgage.field(u"MortgageID").asInteger();
+    frmMain = nullptr;
+    platform::resetErrorSink();
+
+    PlainDatabase db(path);
+    PlainStatement update(db, "UPDATE tblMortgage SET DownPayment=? WHERE MortgageID=?");
+    const double baselineMs = medianMs([&] {
+        Stopwatch watch;
+        sqlite3_bind_int64(update.get(), 1, down += 10000);
+        sqlite3_bind_int64(update.get(), 2, id);
+        update.run("update the mortgage");
+        return watch.elapsedMs();
+    });
+    report("mortgage_save", saveMs, baselineMs);
+}
+
 // The mortgage the schedule figures work on: 100,000.00 at 6 % from January
 // 2004 with 100.00 prepaid every month, over the given term, and the monthly
 // payment a calculation gives for it (599.5505 for 360 months).
@@ -916,6 +959,7 @@ int main(int argc, char *argv[])
             schedulePaintFlatEnd(folder.path(), LongestTerm);
             removeSchedule(path, mortgageId);
         }
+        mortgageSave(folder.path(), path);
         // Last, as it adds rows to the file.
         report("mortgage_add", mortgageAdd(folder.path()));
     } catch (const std::exception &e) {

@@ -220,12 +220,13 @@ void Query::checkActive() const
 
 void Query::fetch(std::vector<std::vector<QVariant>> &rows)
 {
-    fetch(rows, m_sql, m_parameters);
-    m_foreignValues = foreignValuesIn(rows);
+    bool foreignFound = false;
+    fetch(rows, m_sql, m_parameters, &foreignFound);
+    m_foreignValues = foreignFound ? foreignValuesIn(rows) : QStringList();
 }
 
 void Query::fetch(std::vector<std::vector<QVariant>> &rows, const QString &text,
-                  const std::map<QString, QVariant> &parameters) const
+                  const std::map<QString, QVariant> &parameters, bool *foreignFound) const
 {
     const QString tableName = QString::fromLatin1(m_table->name);
     const QString path = m_connection.databasePath();
@@ -256,8 +257,11 @@ void Query::fetch(std::vector<std::vector<QVariant>> &rows, const QString &text,
     while (sql.next()) {
         std::vector<QVariant> row(width);
         for (int i = 0; i < width; ++i) {
-            if (source[i] >= 0)
+            if (source[i] >= 0) {
                 row[i] = fromFile(sql.value(source[i]), m_fields[i]->type());
+                if (foreignFound && Field::isForeign(row[i]))
+                    *foreignFound = true;
+            }
         }
         rows.push_back(std::move(row));
     }

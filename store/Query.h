@@ -152,7 +152,7 @@ private:
     void checkBrowseMode();
     void fetch(std::vector<std::vector<QVariant>> &rows);
     void fetch(std::vector<std::vector<QVariant>> &rows, const QString &text,
-               const std::map<QString, QVariant> &parameters) const;
+               const std::map<QString, QVariant> &parameters, bool *foreignFound = nullptr) const;
     QStringList foreignValuesIn(const std::vector<std::vector<QVariant>> &rows) const;
     // How messages name a row ("mortgage \"Loan 1\"").
     QString rowName(const std::vector<QVariant> &row) const;
