@@ -5,6 +5,8 @@
 #include "Format.h"
 #include "Query.h"
 
+#include <exception>
+
 using calvora::Currency;
 using calvora::RegionalSettings;
 
@@ -72,6 +74,12 @@ QString TCvDBCurrencyEdit::StripText(const QString &s) const
         if (locale.isNumberCharacter(c.unicode()))
             kept += c;
     }
+    // A negative amount whose minus sign follows the number, as in
+    // "1,234.50-" or "1.234,50 €-", stays negative. A minus sign inside
+    // the number ("1-2") is no such sign.
+    const QLatin1Char minus('-');
+    if (kept.size() > 1 && kept.endsWith(minus) && kept.count(minus) == 1 && !kept.contains(QLatin1Char('+')))
+        kept = minus + kept.chopped(1);
     // A negative amount written in parentheses, ($12.00), stays negative.
     const QString trimmed = s.trimmed();
     if (trimmed.startsWith(QLatin1Char('(')) && trimmed.endsWith(QLatin1Char(')')) &&
@@ -82,7 +90,7 @@ QString TCvDBCurrencyEdit::StripText(const QString &s) const
 
 Currency TCvDBCurrencyEdit::Value() const
 {
-    if (FValueAssigned)
+    if (FValueAssigned && !FTextAsStored && text() == FAmountText)
         return FAmount;
     const QString number = StripText(text());
     if (number.isEmpty())
@@ -97,9 +105,17 @@ void TCvDBCurrencyEdit::setValue(Currency value)
 {
     if (Value() == value)
         return;
-    FAmount = value;
-    setText(formatMoney(value));
+    showAmount(value, formatMoney(value));
+}
+
+void TCvDBCurrencyEdit::showAmount(Currency amount, const QString &shown)
+{
+    // Noted before the text changes: formatting on that change reads Value().
+    FAmount = amount;
+    FAmountText = shown;
     FValueAssigned = true;
+    FTextAsStored = false;
+    setText(shown);
 }
 
 void TCvDBCurrencyEdit::setBlankZero(bool blankZero)
@@ -110,6 +126,8 @@ void TCvDBCurrencyEdit::setBlankZero(bool blankZero)
 
 void TCvDBCurrencyEdit::FormatDisplay()
 {
+    if (FTextAsStored && text() == FAmountText)
+        return;
     const Currency amount = Value();
     if (m_blankZero && amount.isZero())
         setText(QString());
@@ -122,14 +140,30 @@ void TCvDBCurrencyEdit::columnLoaded()
     if (hasFocus() || FFormatting)
         return;
     FlagScope formatting(FFormatting);
-    FormatDisplay();
+    const calvora::store::Field *column = field();
+    if (!column || !column->query().isActive() || column->onGetText) {
+        FormatDisplay();
+        return;
+    }
+    // The column's own value, not the amount its display text reads as.
+    Currency amount;
+    try {
+        amount = column->asCurrency();
+    } catch (const std::exception &) {
+        // A value that is no amount keeps the column's text, never shows as 0.
+        FAmountText = text();
+        FTextAsStored = true;
+        return;
+    }
+    showAmount(amount, m_blankZero && amount.isZero() ? QString() : formatMoney(amount));
 }
 
 void TCvDBCurrencyEdit::change()
 {
     if (!FFocusChanging)
         baseChange();
-    if (hasFocus() || FFormatting)
+    // A text being loaded from the column is formatted once it is loaded.
+    if (hasFocus() || FFormatting || isLoading())
         return;
     FlagScope formatting(FFormatting);
     FormatDisplay();
@@ -149,33 +183,34 @@ void TCvDBCurrencyEdit::doExit()
     FormatDisplay();
 }
 
-void TCvDBCurrencyEdit::keyPress(QChar &key)
+void TCvDBCurrencyEdit::keyPress(char32_t &key)
 {
-    if (key.unicode() < 32) {
+    if (key < 32) {
         DBEdit::keyPress(key);
-        if (!key.isNull())
-            FValueAssigned = false;
         return;
     }
 
+    const RegionalSettings &locale = settings();
     const QString s = text();
+    const QString point = qt(locale.decimalSeparator);
     const int c = hasSelectedText() ? int(selectionStart()) : cursorPosition();
     const int n = int(selectedText().size());
-    const int p = int(s.indexOf(QLatin1Char('.'))) + 1; // 1-based, 0 when there is none
-    const int decimals = settings().currencyDecimals;
+    // The 1-based positions of the first and the last character of the
+    // decimal separator; 0 when there is none.
+    const int p = point.isEmpty() ? 0 : int(s.indexOf(point)) + 1;
+    const int pEnd = p > 0 ? p + int(point.size()) - 1 : 0;
+    const int decimals = locale.currencyDecimals;
 
-    if (!settings().isNumberCharacter(key.unicode()))
-        key = QChar();
-    if (!key.isNull())
-        FValueAssigned = false;
-    if (key == QLatin1Char('-') && c != 0)
-        key = QChar();
-    if (key == QLatin1Char('.') && p > 0) {
+    if (!locale.isNumberCharacter(key))
+        key = 0;
+    if (key == U'-' && c != 0)
+        key = 0;
+    if (key != 0 && p > 0 && QString::fromUcs4(&key, 1) == point) {
         if (!(n > 0 && c <= p && c + n >= p))
-            key = QChar();
+            key = 0;
     }
-    if (!key.isNull() && p > 0 && c > p && s.size() - p >= decimals)
-        key = QChar();
-    if (!key.isNull())
+    if (key != 0 && p > 0 && c > pEnd && s.size() - pEnd >= decimals)
+        key = 0;
+    if (key != 0)
         DBEdit::keyPress(key);
 }

@@ -20,6 +20,14 @@ constexpr std::uint64_t powerOfTen(int n)
     return p;
 }
 
+// The largest magnitude an int64 holds for the given sign: 2^63 - 1, or 2^63
+// for a negative number.
+std::uint64_t rangeLimit(bool negative)
+{
+    const std::uint64_t twoTo63 = std::uint64_t{1} << 63;
+    return negative ? twoTo63 : twoTo63 - 1;
+}
+
 // Rounds a count of ten-thousandths to a count of 10^-decimals units (decimals
 // from 0 to 4), to nearest, ties to even.
 std::uint64_t roundToDecimals(std::uint64_t magnitude, int decimals)
@@ -56,12 +64,21 @@ FixedDigits fixedDigits(Currency value, int decimals)
     std::uint64_t whole = 0;
     std::uint64_t fraction = 0;
     int fractionDigits = 0;
-    if (decimals >= 4) {
+    const std::uint64_t rounded = decimals >= 4 ? 0 : roundToDecimals(magnitude, decimals);
+    if (decimals >= 4 || rounded > rangeLimit(raw < 0) / powerOfTen(4 - decimals)) {
+        // Four decimals show every amount exactly. An amount within half a
+        // unit of the limits that rounds beyond them at fewer decimals is shown
+        // exactly as well, with as many decimals as it has: its text then reads
+        // back as the very amount, where the rounded text would be an amount
+        // the type cannot hold.
         whole = magnitude / 10000;
         fraction = magnitude % 10000;
         fractionDigits = 4;
+        while (fractionDigits > decimals && fraction % 10 == 0) {
+            fraction /= 10;
+            --fractionDigits;
+        }
     } else {
-        const std::uint64_t rounded = roundToDecimals(magnitude, decimals);
         whole = rounded / powerOfTen(decimals);
         fraction = rounded % powerOfTen(decimals);
         fractionDigits = decimals;
@@ -359,14 +376,6 @@ std::string_view withoutLeadingZeros(std::string_view digits)
     while (!digits.empty() && digits.front() == '0')
         digits.remove_prefix(1);
     return digits;
-}
-
-// The largest magnitude an int64 holds for the given sign: 2^63 - 1, or 2^63
-// for a negative number.
-std::uint64_t rangeLimit(bool negative)
-{
-    const std::uint64_t twoTo63 = std::uint64_t{1} << 63;
-    return negative ? twoTo63 : twoTo63 - 1;
 }
 
 std::int64_t signedCount(std::uint64_t magnitude, bool negative)

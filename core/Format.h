@@ -14,12 +14,17 @@ namespace calvora {
 
 // "%m": the locale's money format: symbol and sign placed by the currency
 // patterns, digits grouped, exactly currencyDecimals decimals (an amount with
-// more decimals is rounded to nearest, ties to even).
+// more decimals is rounded to nearest, ties to even). An amount that would
+// round beyond the range of Currency (only amounts within half a unit of its
+// limits can) keeps as many of its four decimals as it has, so that every
+// text reads back as an amount the type holds: with no decimals
+// 922,337,203,685,477.5807 shows as "$922,337,203,685,477.5807".
 std::string formatMoney(Currency value, const RegionalSettings &settings);
 
 // The bare fixed-point number with the given decimals and the locale's decimal
 // separator, no grouping, "-" for a negative amount ("234.50"). Rounded to
-// nearest, ties to even.
+// nearest, ties to even; an amount that would round beyond the range of
+// Currency keeps its decimals, as in formatMoney.
 std::string formatFixed(Currency value, int decimals, const RegionalSettings &settings);
 
 // A number pattern: up to three sections "positive;negative;zero", each made

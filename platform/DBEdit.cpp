@@ -9,6 +9,8 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 
+#include <string>
+
 namespace calvora::platform {
 
 using store::Field;
@@ -132,16 +134,30 @@ void DBEdit::baseChange()
 
 void DBEdit::change() { baseChange(); }
 
-void DBEdit::keyPress(QChar &key)
+namespace {
+
+// Whether a column takes a typed character. The column judges one UTF-16 unit
+// at a time, so a character beyond the basic plane is taken when both of its
+// halves are: a text column takes it, a number column never does.
+bool columnTakes(const Field &column, char32_t c)
+{
+    if (QChar::requiresSurrogates(c))
+        return column.isValidChar(QChar(QChar::highSurrogate(c))) &&
+               column.isValidChar(QChar(QChar::lowSurrogate(c)));
+    return column.isValidChar(QChar(char16_t(c)));
+}
+
+} // namespace
+
+void DBEdit::keyPress(char32_t &key)
 {
     Field *column = field();
-    const ushort code = key.unicode();
-    if (code >= 32 && column && !column->isValidChar(key)) {
+    if (key >= 32 && column && !columnTakes(*column, key)) {
         QApplication::beep();
-        key = QChar();
+        key = 0;
         return;
     }
-    switch (code) {
+    switch (key) {
     case 0x08: // Backspace
     case 0x16: // Ctrl+V
     case 0x18: // Ctrl+X
@@ -151,10 +167,10 @@ void DBEdit::keyPress(QChar &key)
     case 0x1B: // Escape: the column's value back into the text
         reset();
         selectAll();
-        key = QChar();
+        key = 0;
         break;
     default:
-        if (code >= 32 && dataSource() && !QLineEdit::isReadOnly())
+        if (key >= 32 && dataSource() && !QLineEdit::isReadOnly())
             dataSource()->edit();
         break;
     }
@@ -166,39 +182,78 @@ void DBEdit::doExit() { emit exited(); }
 
 namespace {
 
-// The character a key event types, with the control characters of
-// Backspace, Enter, Escape and Ctrl+letter; a null character for keys that
-// type nothing (arrows, Delete, Home, ...).
-QChar typedCharacter(const QKeyEvent *event)
+// Whether the line edit inserts the text of a key event: a text that begins
+// with a formatting character (a joiner, a direction mark) whatever is held;
+// else, unless Ctrl alone (or with Shift) is held, a text that begins with a
+// printable or private-use character or a character beyond the basic plane.
+// Alt, AltGr (Ctrl+Alt) and Meta do not keep a text from being inserted.
+bool insertsText(const QKeyEvent *event)
+{
+    const QString text = event->text();
+    if (text.isEmpty())
+        return false;
+    const QChar first = text.front();
+    if (first.category() == QChar::Other_Format)
+        return true;
+    if (event->modifiers() == Qt::ControlModifier ||
+        event->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier))
+        return false;
+    return first.isPrint() || first.category() == QChar::Other_PrivateUse ||
+           (first.isHighSurrogate() && text.size() > 1 && text.at(1).isLowSurrogate());
+}
+
+// The characters a key event types: the control character of Backspace,
+// Enter, Escape and Ctrl+letter; the characters of the text the line edit
+// would insert, a surrogate pair being one character; nothing for keys that
+// insert no text (arrows, Delete, Home, Ctrl+Left, ...).
+std::u32string typedCharacters(const QKeyEvent *event)
 {
     switch (event->key()) {
     case Qt::Key_Backspace:
-        return QChar(0x08);
+        return U"\x08";
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        return QChar(0x0D);
+        return U"\x0D";
     case Qt::Key_Escape:
-        return QChar(0x1B);
+        return U"\x1B";
     default:
         break;
     }
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
     if (modifiers == Qt::ControlModifier && event->key() >= Qt::Key_A && event->key() <= Qt::Key_Z)
-        return QChar(event->key() - Qt::Key_A + 1);
-    if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-        return QChar();
+        return std::u32string(1, char32_t(event->key() - Qt::Key_A + 1));
+    if (!insertsText(event))
+        return {};
     const QString text = event->text();
-    if (text.size() == 1 && text.at(0).unicode() >= 32 && text.at(0).unicode() != 127)
-        return text.at(0);
-    return QChar();
+    std::u32string characters;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            characters += QChar::surrogateToUcs4(c, text.at(i + 1));
+            ++i;
+        } else {
+            characters += char32_t(c.unicode());
+        }
+    }
+    return characters;
 }
 
 } // namespace
 
+bool DBEdit::passesKeyPress(char32_t key)
+{
+    bool failed = true;
+    guarded([&] {
+        keyPress(key);
+        failed = false;
+    });
+    return !failed && key != 0;
+}
+
 void DBEdit::keyPressEvent(QKeyEvent *event)
 {
-    const QChar typed = typedCharacter(event);
-    if (typed.isNull()) {
+    const std::u32string typed = typedCharacters(event);
+    if (typed.empty()) {
         // Delete and Shift+Insert change the text too.
         if (!QLineEdit::isReadOnly() && dataSource() &&
             (event->key() == Qt::Key_Delete ||
@@ -207,17 +262,23 @@ void DBEdit::keyPressEvent(QKeyEvent *event)
         QLineEdit::keyPressEvent(event);
         return;
     }
-    QChar key = typed;
-    bool failed = true;
-    guarded([&] {
-        keyPress(key);
-        failed = false;
-    });
-    if (failed || key.isNull()) {
-        event->accept();
+    if (typed.size() == 1) {
+        if (passesKeyPress(typed.front()))
+            QLineEdit::keyPressEvent(event);
+        else
+            event->accept();
         return;
     }
-    QLineEdit::keyPressEvent(event);
+    // A text of several characters in one key event: each character is typed
+    // on its own, through the same rules.
+    for (const char32_t c : typed) {
+        if (!passesKeyPress(c))
+            continue;
+        QKeyEvent single(QEvent::KeyPress, event->key(), event->modifiers(), QString::fromUcs4(&c, 1),
+                         event->isAutoRepeat());
+        QLineEdit::keyPressEvent(&single);
+    }
+    event->accept();
 }
 
 void DBEdit::focusInEvent(QFocusEvent *event)

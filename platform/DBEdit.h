@@ -64,9 +64,12 @@ signals:
     void exited();
 
 protected:
-    // Key handling for one typed character; clearing key (setting it to a
-    // null character) makes the keystroke have no effect.
-    virtual void keyPress(QChar &key);
+    // Key handling for one typed character: a control character (Backspace,
+    // Enter, Escape, Ctrl+letter) or a character of the text a key event
+    // inserts, whatever modifier is held (a character beyond the basic plane
+    // is one character). Clearing key (setting it to 0) makes the keystroke
+    // have no effect.
+    virtual void keyPress(char32_t &key);
     virtual void doEnter();
     virtual void doExit();
     // Runs for every change of the text.
@@ -87,6 +90,8 @@ protected:
 
 private:
     class Link;
+    // Runs keyPress for one typed character: whether it is to be typed.
+    bool passesKeyPress(char32_t key);
     void textWasChanged();
     void updateReadOnly();
     bool hasEditFocus() const;

@@ -17,7 +17,8 @@ void DBNumericEdit::setDisplayFormat(const QString &format)
 
 QString DBNumericEdit::columnDisplayText(const store::Field &field) const
 {
-    if (field.isNull() || m_displayFormat.isEmpty())
+    // A value that does not fit its column shows as stored.
+    if (field.isNull() || field.isForeign() || m_displayFormat.isEmpty())
         return field.displayText();
     return QString::fromStdString(formatFloat(m_displayFormat.toStdString(), field.asDouble(),
                                               field.query().connection().regionalSettings()));

@@ -7,7 +7,7 @@ namespace calvora::platform {
 // A data-aware edit for numbers: right-justified, it shows the column through
 // a number pattern (",0;(,0)": thousands grouped, a negative number in
 // parentheses) while it does not have the focus, and the plain number while
-// it is edited.
+// it is edited. A value that does not fit its column shows as stored.
 class DBNumericEdit : public DBEdit
 {
     Q_OBJECT

@@ -3,6 +3,7 @@
 
 #include "Connection.h"
 #include "CvDBCurrencyEdit.h"
+#include "DBNumericEdit.h"
 #include "DataSource.h"
 #include "ErrorHandler.h"
 #include "Field.h"
@@ -10,6 +11,8 @@
 #include "Query.h"
 #include "StoreFixture.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -18,29 +21,60 @@
 using namespace calvora;
 using calvora::store::Query;
 
+// One key event: its key, the modifiers held and the text it carries.
+struct KeyStroke
+{
+    Qt::Key key = Qt::Key_unknown;
+    Qt::KeyboardModifiers modifiers;
+    QString text;
+};
+
+Q_DECLARE_METATYPE(KeyStroke)
+Q_DECLARE_METATYPE(calvora::RegionalSettings)
+
 namespace {
 
-// A window with one money edit bound to a column of the first mortgage, and
-// a plain edit to move the focus to.
+// Which edit the fixture puts on its column.
+enum class EditClass
+{
+    Money,
+    Plain,
+    Numeric
+};
+
+// A window with one edit (a money edit unless told otherwise) bound to a
+// column of the first mortgage, and a plain edit to move the focus to.
 class EditFixture
 {
 public:
-    explicit EditFixture(const QString &column, const QString &assignments = QString())
+    explicit EditFixture(const QString &column, const QString &assignments = QString(),
+                         EditClass editClass = EditClass::Money,
+                         const RegionalSettings &settings = RegionalSettings::usEnglish())
     {
         store.addMortgages({{1, QStringLiteral("First")}, {2, QStringLiteral("Second")}});
         if (!assignments.isEmpty())
             store.exec({QStringLiteral("UPDATE tblMortgage SET %1").arg(assignments)});
         connection.setDatabasePath(store.path());
-        connection.setRegionalSettings(RegionalSettings::usEnglish());
+        connection.setRegionalSettings(settings);
         query.setSql(QStringLiteral("SELECT * FROM tblMortgage\nORDER BY NameSequence"));
         source.setDataSet(&query);
         auto *layout = new QVBoxLayout(&window);
-        edit = new TCvDBCurrencyEdit(&window);
+        switch (editClass) {
+        case EditClass::Money:
+            input = edit = new TCvDBCurrencyEdit(&window);
+            break;
+        case EditClass::Plain:
+            input = new platform::DBEdit(&window);
+            break;
+        case EditClass::Numeric:
+            input = new platform::DBNumericEdit(&window);
+            break;
+        }
         other = new QLineEdit(&window);
-        layout->addWidget(edit);
+        layout->addWidget(input);
         layout->addWidget(other);
-        edit->setDataSource(&source);
-        edit->setDataField(column);
+        input->setDataSource(&source);
+        input->setDataField(column);
         query.open();
         window.show();
         window.activateWindow();
@@ -51,7 +85,7 @@ public:
     }
     ~EditFixture() { platform::resetErrorSink(); }
 
-    void focusEdit() { edit->setFocus(Qt::MouseFocusReason); }
+    void focusEdit() { input->setFocus(Qt::MouseFocusReason); }
     void leaveEdit() { other->setFocus(Qt::TabFocusReason); }
 
     StoreFixture store;
@@ -59,7 +93,8 @@ public:
     Query query{connection, QStringLiteral("qMortgage")};
     store::DataSource source;
     QWidget window;
-    TCvDBCurrencyEdit *edit = nullptr;
+    platform::DBEdit *input = nullptr;
+    TCvDBCurrencyEdit *edit = nullptr; // the input when it is a money edit
     QLineEdit *other = nullptr;
     QStringList errors;
 };
@@ -83,52 +118,163 @@ private slots:
     void invalidTextReadsAsZero_data();
     void invalidTextReadsAsZero();
     void parenthesisedAmountStaysNegative();
+    void valueThatIsNoAmountShowsAsStored_data();
+    void valueThatIsNoAmountShowsAsStored();
     void valueWrittenByCodeIsShownFormatted();
     void changeFiresTwiceOnlyWhenTheTextIsReformatted_data();
     void changeFiresTwiceOnlyWhenTheTextIsReformatted();
     void stripAndCutRoutines();
 };
 
+namespace {
+
+KeyStroke typing(char c)
+{
+    // The key of a printable ASCII character is its upper-case code.
+    const char upper = c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+    return {Qt::Key(upper), Qt::NoModifier, QString(QLatin1Char(c))};
+}
+
+KeyStroke typing(const QString &text, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    return {Qt::Key_unknown, modifiers, text};
+}
+
+KeyStroke withAlt(char c)
+{
+    KeyStroke stroke = typing(c);
+    stroke.modifiers = Qt::AltModifier;
+    return stroke;
+}
+
+// Ctrl+letter, with the control character it carries.
+KeyStroke ctrl(Qt::Key letter)
+{
+    return {letter, Qt::ControlModifier, QString(QChar(char16_t(letter - Qt::Key_A + 1)))};
+}
+
+// The form's edit for a column: the money edit for an amount, the plain edit
+// for the rate and the name, the numeric edit for the term.
+EditClass formEditFor(const QString &column)
+{
+    if (column == QLatin1String("HouseAmount"))
+        return EditClass::Money;
+    if (column == QLatin1String("TermInMonth"))
+        return EditClass::Numeric;
+    return EditClass::Plain;
+}
+
+// "1.234,50 €": a decimal comma.
+RegionalSettings germany()
+{
+    RegionalSettings s = RegionalSettings::usEnglish();
+    s.currencySymbol = "\u20ac";
+    s.positiveCurrencyFormat = 3;
+    s.negativeCurrencyFormat = 8;
+    s.decimalSeparator = ",";
+    s.thousandSeparator = ".";
+    return s;
+}
+
+} // namespace
+
 void TestCurrencyEdit::keyRules_data()
 {
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<RegionalSettings>("settings");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("caret");
     QTest::addColumn<int>("selected");
-    QTest::addColumn<char>("key");
+    QTest::addColumn<KeyStroke>("stroke");
     QTest::addColumn<QString>("result");
     // caret is the selection's start when selected > 0.
-    QTest::newRow("minus inside refused") << QStringLiteral("1234") << 2 << 0 << '-' << QStringLiteral("1234");
-    QTest::newRow("minus at start accepted") << QStringLiteral("1234") << 0 << 0 << '-' << QStringLiteral("-1234");
-    QTest::newRow("plus anywhere accepted") << QStringLiteral("1234") << 2 << 0 << '+' << QStringLiteral("12+34");
-    QTest::newRow("second point refused") << QStringLiteral("12.34") << 5 << 0 << '.' << QStringLiteral("12.34");
-    QTest::newRow("point replacing a selection over the point") << QStringLiteral("12.34") << 1 << 2 << '.' << QStringLiteral("1.34");
-    QTest::newRow("point replacing a digit before the point") << QStringLiteral("12.34") << 0 << 1 << '.' << QStringLiteral("12.34");
-    QTest::newRow("third decimal at the end refused") << QStringLiteral("1.23") << 4 << 0 << '5' << QStringLiteral("1.23");
-    QTest::newRow("digit right after the point accepted") << QStringLiteral("1.23") << 2 << 0 << '5' << QStringLiteral("1.523");
-    QTest::newRow("digit before the point accepted") << QStringLiteral("1.23") << 0 << 0 << '9' << QStringLiteral("91.23");
-    QTest::newRow("first point accepted") << QStringLiteral("12") << 2 << 0 << '.' << QStringLiteral("12.");
-    QTest::newRow("letter refused") << QStringLiteral("12") << 2 << 0 << 'a' << QStringLiteral("12");
-    QTest::newRow("space refused") << QStringLiteral("12") << 2 << 0 << ' ' << QStringLiteral("12");
-    QTest::newRow("comma refused") << QStringLiteral("12") << 2 << 0 << ',' << QStringLiteral("12");
-    QTest::newRow("dollar refused") << QStringLiteral("12") << 0 << 0 << '$' << QStringLiteral("12");
+    const auto row = [](const char *name, const QString &column, const QString &text, int caret, int selected,
+                        const KeyStroke &stroke, const QString &result,
+                        const RegionalSettings &settings = RegionalSettings::usEnglish()) {
+        QTest::newRow(name) << column << settings << text << caret << selected << stroke << result;
+    };
+    const QString money = QStringLiteral("HouseAmount");
+    const QString rate = QStringLiteral("InterestRate");
+    const QString term = QStringLiteral("TermInMonth");
+    const QString name = QStringLiteral("MortgageName");
+    const QString emoji = QString::fromUcs4(U"\U0001F600");
+    const QString mathDigit = QString::fromUcs4(U"\U0001D7CF"); // a bold digit one
+
+    row("minus inside refused", money, QStringLiteral("1234"), 2, 0, typing('-'), QStringLiteral("1234"));
+    row("minus at start accepted", money, QStringLiteral("1234"), 0, 0, typing('-'), QStringLiteral("-1234"));
+    row("plus anywhere accepted", money, QStringLiteral("1234"), 2, 0, typing('+'), QStringLiteral("12+34"));
+    row("second point refused", money, QStringLiteral("12.34"), 5, 0, typing('.'), QStringLiteral("12.34"));
+    row("point replacing a selection over the point", money, QStringLiteral("12.34"), 1, 2, typing('.'),
+        QStringLiteral("1.34"));
+    row("point replacing a digit before the point", money, QStringLiteral("12.34"), 0, 1, typing('.'),
+        QStringLiteral("12.34"));
+    row("third decimal at the end refused", money, QStringLiteral("1.23"), 4, 0, typing('5'),
+        QStringLiteral("1.23"));
+    row("digit right after the point accepted", money, QStringLiteral("1.23"), 2, 0, typing('5'),
+        QStringLiteral("1.523"));
+    row("digit before the point accepted", money, QStringLiteral("1.23"), 0, 0, typing('9'),
+        QStringLiteral("91.23"));
+    row("first point accepted", money, QStringLiteral("12"), 2, 0, typing('.'), QStringLiteral("12."));
+    row("letter refused", money, QStringLiteral("12"), 2, 0, typing('a'), QStringLiteral("12"));
+    row("space refused", money, QStringLiteral("12"), 2, 0, typing(' '), QStringLiteral("12"));
+    row("comma refused", money, QStringLiteral("12"), 2, 0, typing(','), QStringLiteral("12"));
+    row("dollar refused", money, QStringLiteral("12"), 0, 0, typing('$'), QStringLiteral("12"));
+    // The decimal separator is the locale's.
+    row("second decimal comma refused", money, QStringLiteral("12,34"), 5, 0, typing(','),
+        QStringLiteral("12,34"), germany());
+    row("third decimal after a decimal comma refused", money, QStringLiteral("1,23"), 4, 0, typing('5'),
+        QStringLiteral("1,23"), germany());
+    // Characters beyond the basic plane come as two UTF-16 units in one event.
+    row("emoji into the money edit refused", money, QStringLiteral("12"), 2, 0, typing(emoji),
+        QStringLiteral("12"));
+    row("mathematical digit into the money edit refused", money, QStringLiteral("12"), 2, 0,
+        typing(mathDigit), QStringLiteral("12"));
+    row("emoji into the rate refused", rate, QStringLiteral("6.5"), 3, 0, typing(emoji),
+        QStringLiteral("6.5"));
+    row("mathematical digit into the rate refused", rate, QStringLiteral("6.5"), 3, 0, typing(mathDigit),
+        QStringLiteral("6.5"));
+    row("emoji into the term refused", term, QStringLiteral("360"), 3, 0, typing(emoji),
+        QStringLiteral("360"));
+    row("mathematical digit into the term refused", term, QStringLiteral("360"), 3, 0, typing(mathDigit),
+        QStringLiteral("360"));
+    row("emoji into the name accepted whole", name, QStringLiteral("Home"), 4, 0, typing(emoji),
+        QStringLiteral("Home") + emoji);
+    // Text typed with Alt or AltGr held is typed text, under the same rules.
+    row("Alt+5 into the money edit types the digit", money, QStringLiteral("12"), 2, 0, withAlt('5'),
+        QStringLiteral("125"));
+    row("Alt+a into the money edit refused", money, QStringLiteral("12"), 2, 0, withAlt('a'),
+        QStringLiteral("12"));
+    row("Alt+a into the rate refused", rate, QStringLiteral("6.5"), 3, 0, withAlt('a'),
+        QStringLiteral("6.5"));
+    row("AltGr euro sign into the money edit refused", money, QStringLiteral("12"), 2, 0,
+        typing(QStringLiteral("\u20ac"), Qt::ControlModifier | Qt::AltModifier), QStringLiteral("12"));
+    row("two characters in one event, each under the rules", money, QStringLiteral("12"), 2, 0,
+        typing(QStringLiteral("3a")), QStringLiteral("123"));
+    // Shortcuts insert no typed text and keep working; the clipboard holds "42".
+    row("Ctrl+V pastes", money, QStringLiteral("12"), 1, 0, ctrl(Qt::Key_V), QStringLiteral("1422"));
+    row("Ctrl+X cuts the selection", money, QStringLiteral("1234"), 1, 2, ctrl(Qt::Key_X),
+        QStringLiteral("14"));
 }
 
 void TestCurrencyEdit::keyRules()
 {
+    QFETCH(QString, column);
+    QFETCH(RegionalSettings, settings);
     QFETCH(QString, text);
     QFETCH(int, caret);
     QFETCH(int, selected);
-    QFETCH(char, key);
+    QFETCH(KeyStroke, stroke);
     QFETCH(QString, result);
-    EditFixture f(QStringLiteral("HouseAmount"));
+    EditFixture f(column, QString(), formEditFor(column), settings);
+    QGuiApplication::clipboard()->setText(QStringLiteral("42"));
     f.focusEdit();
-    f.edit->setText(text);
+    f.input->setText(text);
     if (selected > 0)
-        f.edit->setSelection(caret, selected);
+        f.input->setSelection(caret, selected);
     else
-        f.edit->setCursorPosition(caret);
-    QTest::keyClick(f.edit, key);
-    QCOMPARE(f.edit->text(), result);
+        f.input->setCursorPosition(caret);
+    QTest::sendKeyEvent(QTest::Click, f.input, stroke.key, stroke.text, stroke.modifiers);
+    QCOMPARE(f.input->text(), result);
 }
 
 void TestCurrencyEdit::keyTheColumnRefusesIsRefused()
@@ -225,6 +371,25 @@ void TestCurrencyEdit::parenthesisedAmountStaysNegative()
     QCOMPARE(f.edit->text(), QStringLiteral("($50,000.00)"));
     f.focusEdit();
     QCOMPARE(f.edit->text(), QStringLiteral("-50000.00"));
+}
+
+void TestCurrencyEdit::valueThatIsNoAmountShowsAsStored_data()
+{
+    QTest::addColumn<QString>("stored"); // an SQL literal
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("letters") << QStringLiteral("'abc'") << QStringLiteral("abc");
+    QTest::newRow("grouped number text") << QStringLiteral("'250,000.00'") << QStringLiteral("250,000.00");
+}
+
+void TestCurrencyEdit::valueThatIsNoAmountShowsAsStored()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, shown);
+    EditFixture f(QStringLiteral("HouseAmount"), QStringLiteral("HouseAmount=%1").arg(stored));
+    QCOMPARE(f.edit->text(), shown);
+    f.focusEdit();
+    f.leaveEdit();
+    QCOMPARE(f.edit->text(), shown);
 }
 
 void TestCurrencyEdit::valueWrittenByCodeIsShownFormatted()

@@ -161,12 +161,24 @@ void TestFormat::formatMoney_data()
     QTest::newRow("min") << us() << RawMin << QStringLiteral("($922,337,203,685,477.58)");
     QTest::newRow("min, 4 decimals") << withDecimals(4) << RawMin
                                      << QStringLiteral("($922,337,203,685,477.5808)");
-    QTest::newRow("max, 0 decimals") << withDecimals(0) << RawMax << QStringLiteral("$922,337,203,685,478");
-    QTest::newRow("min, 0 decimals, code 1") << [] {
+    // Rounded to fewer decimals an amount within half a unit of the limits
+    // would leave the range: it keeps the decimals it has, so that its text
+    // reads back as the amount itself.
+    QTest::newRow("max, 0 decimals, keeps its decimals")
+        << withDecimals(0) << RawMax << QStringLiteral("$922,337,203,685,477.5807");
+    QTest::newRow("min, 0 decimals, code 1, keeps its decimals") << [] {
         RegionalSettings s = withDecimals(0);
         s.negativeCurrencyFormat = 1;
         return s;
-    }() << RawMin << QStringLiteral("-$922,337,203,685,478");
+    }() << RawMin << QStringLiteral("-$922,337,203,685,477.5808");
+    QTest::newRow("0 decimals, highest amount rounding within range")
+        << withDecimals(0) << qint64(9223372036854774999) << QStringLiteral("$922,337,203,685,477");
+    QTest::newRow("0 decimals, tie rounding beyond range, only its own decimal")
+        << withDecimals(0) << qint64(9223372036854775000) << QStringLiteral("$922,337,203,685,477.5");
+    QTest::newRow("3 decimals, tie near max stays even")
+        << withDecimals(3) << RawMax - 2 << QStringLiteral("$922,337,203,685,477.580");
+    QTest::newRow("3 decimals, max keeps its decimals")
+        << withDecimals(3) << RawMax << QStringLiteral("$922,337,203,685,477.5807");
 }
 
 void TestFormat::formatMoney()
@@ -195,6 +207,8 @@ void TestFormat::formatFixed_data()
     QTest::newRow("6 decimals pad") << us() << qint64(12345) << 6 << QStringLiteral("1.234500");
     QTest::newRow("comma separator") << euro() << qint64(12345000) << 2 << QStringLiteral("1234,50");
     QTest::newRow("min") << us() << RawMin << 4 << QStringLiteral("-922337203685477.5808");
+    QTest::newRow("0 decimals, max keeps its decimals")
+        << us() << RawMax << 0 << QStringLiteral("922337203685477.5807");
 }
 
 void TestFormat::formatFixed()
