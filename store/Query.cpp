@@ -17,12 +17,6 @@ namespace calvora::store {
 
 namespace {
 
-// A stored value that does not fit its column, kept as it is.
-QVariant foreign(const QVariant &stored, const QString &reason)
-{
-    return QVariant::fromValue(ForeignValue{stored, reason});
-}
-
 bool isWholeNumber(const QVariant &stored)
 {
     switch (stored.typeId()) {
@@ -40,8 +34,13 @@ bool isWholeNumber(const QVariant &stored)
 // Only a value that reads back exactly as it is stored is taken; anything
 // else is kept as a foreign value, so it is never read as another value and
 // a record is stored against exactly what the file holds.
-QVariant fromFile(const QVariant &stored, FieldType type)
+QVariant fromFile(const QVariant &stored, FieldType type, bool &foreignFound)
 {
+    // Every way out below that keeps the value as stored sets foreignFound.
+    auto foreign = [&](const QVariant &value, const QString &reason) {
+        foreignFound = true;
+        return QVariant::fromValue(ForeignValue{value, reason});
+    };
     if (stored.isNull())
         return {};
     switch (type) {
@@ -254,19 +253,19 @@ void Query::fetch(std::vector<std::vector<QVariant>> &rows, const QString &text,
 
     rows.clear();
     const int width = int(m_fields.size());
+    bool foreign = false;
     while (sql.next()) {
         std::vector<QVariant> row(width);
         for (int i = 0; i < width; ++i) {
-            if (source[i] >= 0) {
-                row[i] = fromFile(sql.value(source[i]), m_fields[i]->type());
-                if (foreignFound && Field::isForeign(row[i]))
-                    *foreignFound = true;
-            }
+            if (source[i] >= 0)
+                row[i] = fromFile(sql.value(source[i]), m_fields[i]->type(), foreign);
         }
         rows.push_back(std::move(row));
     }
     if (sql.lastError().isValid())
         throw m_connection.failure(QStringLiteral("Could not read %1 from %2").arg(tableName, path), sql.lastError());
+    if (foreignFound)
+        *foreignFound = foreign;
 }
 
 QString Query::rowName(const std::vector<QVariant> &row) const
