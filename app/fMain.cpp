@@ -185,12 +185,16 @@ void TfrmMain::FormShow()
     reportForeignValues(qMortgage);
     qMonth.open();
 
+    // A missing first payment month is today's; one the file holds as a
+    // value that does not fit is left to the person.
     const DateParts now = decodeDate(m_clock());
-    if (qMortgage.field(u"StartYear").asInteger() == 0) {
+    const Field &startYear = qMortgage.field(u"StartYear");
+    const Field &startMonth = qMortgage.field(u"StartMonth");
+    if (!startYear.isForeign() && startYear.asInteger() == 0) {
         qMortgage.edit();
         qMortgage.field(u"StartYear").setInteger(now.year);
     }
-    if (qMortgage.field(u"StartMonth").asInteger() == 0) {
+    if (!startMonth.isForeign() && startMonth.asInteger() == 0) {
         qMortgage.edit();
         qMortgage.field(u"StartMonth").setInteger(now.month);
     }

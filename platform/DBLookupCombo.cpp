@@ -71,7 +71,8 @@ void DBLookupCombo::reset()
 {
     const store::Field *column = field();
     int chosen = -1;
-    if (column && column->query().isActive() && !column->isNull()) {
+    // A value that does not fit its column matches no row.
+    if (column && column->query().isActive() && !column->isNull() && !column->isForeign()) {
         for (int i = 0; i < count() && chosen < 0; ++i) {
             if (itemData(i).toLongLong() == column->asInteger())
                 chosen = i;
