@@ -11,6 +11,7 @@
 #include "StoreError.h"
 #include "About.h"
 #include "fFinal.h"
+#include "fSideBar.h"
 #include "ui_fMain.h"
 
 #include <QCheckBox>
@@ -19,7 +20,9 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QShowEvent>
+#include <QTimer>
 
 using namespace calvora;
 using calvora::platform::guarded;
@@ -133,6 +136,17 @@ TfrmMain::TfrmMain(const RegionalSettings &settings, const QString &databaseFold
     ui->pnlMortgages->installEventFilter(this);
     ui->pnlMortgages->raise();
 
+    // Without a window system that places windows of their own (some Wayland
+    // compositors), the list stays docked rather than float out of place.
+    m_usesSideBar = QGuiApplication::platformName() != QLatin1String("wayland");
+    ui->pnlMortgages->setVisible(!m_usesSideBar);
+    // On Linux a move or size of the window comes as a burst of events; a
+    // short quiet spell after the last one ends it.
+    m_sizeMoveQuiet = new QTimer(this);
+    m_sizeMoveQuiet->setSingleShot(true);
+    m_sizeMoveQuiet->setInterval(250);
+    connect(m_sizeMoveQuiet, &QTimer::timeout, this, [this] { guarded([this] { WMExitSizeMove(); }); });
+
     guarded([this] { FormCreate(); });
 }
 
@@ -146,6 +160,10 @@ void TfrmMain::FormCreate()
 {
     if (!frmFinal)
         frmFinal = new TfrmFinal(this);
+    if (m_usesSideBar && !frmSideBar) {
+        frmSideBar = new TfrmSideBar(*this);
+        frmSideBar->bindList(dsMortgage);
+    }
     const QString folder =
         m_databaseFolder.isEmpty() ? QCoreApplication::applicationDirPath() : m_databaseFolder;
     // The folder with its trailing separator, then the file name: a folder
@@ -167,6 +185,13 @@ void TfrmMain::showEvent(QShowEvent *event)
 
 void TfrmMain::FormShow()
 {
+    // The side bar first, at the client origin with its designed size.
+    if (m_usesSideBar && frmSideBar) {
+        frmSideBar->resize(155, 49);
+        placeSideBar();
+        frmSideBar->show();
+    }
+
     // A file that another program holds locked may be free in a moment: the
     // person can try again, and the start goes on as usual once it opens.
     for (;;) {
@@ -229,6 +254,67 @@ void TfrmMain::requireMortgageList() const
                                                "changed. Mend the database file (see the message at start-up) and "
                                                "start the program again.")
                                     .arg(MainConnection.databasePath()));
+}
+
+void TfrmMain::placeSideBar()
+{
+    m_placedGeometry = geometry();
+    if (frmSideBar)
+        frmSideBar->move(mapToGlobal(QPoint(0, 0)));
+}
+
+int TfrmMain::summaryStripHeight() const { return ui->RzPanel1->height(); }
+
+void TfrmMain::clickMainButton(const char *name)
+{
+    if (auto *button = findChild<QAbstractButton *>(QString::fromLatin1(name)); button && button->window() == this)
+        button->click();
+}
+
+void TfrmMain::FormResize()
+{
+    if (m_usesSideBar && frmSideBar && frmSideBar->isVisible())
+        placeSideBar();
+}
+
+void TfrmMain::WMEnterSizeMove()
+{
+    m_inSizeMove = true;
+    if (frmSideBar)
+        frmSideBar->hide();
+    ui->pnlMortgages->show();
+}
+
+void TfrmMain::WMExitSizeMove()
+{
+    m_inSizeMove = false;
+    placeSideBar();
+    ui->pnlMortgages->hide();
+    if (frmSideBar)
+        frmSideBar->show();
+}
+
+void TfrmMain::sizeMoveActivity()
+{
+    // The window where the side bar was placed last: no move, no loop.
+    if (!m_usesSideBar || !m_shown || !frmSideBar || geometry() == m_placedGeometry)
+        return;
+    if (!m_inSizeMove)
+        guarded([this] { WMEnterSizeMove(); });
+    m_sizeMoveQuiet->start();
+}
+
+void TfrmMain::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    sizeMoveActivity();
+}
+
+void TfrmMain::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    guarded([this] { FormResize(); });
+    sizeMoveActivity();
 }
 
 void TfrmMain::closeEvent(QCloseEvent *event)

@@ -21,6 +21,7 @@ class TfrmMain;
 class QToolButton;
 class QPushButton;
 class QLineEdit;
+class QTimer;
 
 // The main window: the selected mortgage in a summary strip and five pages,
 // the mortgage list, and every data component of the program.
@@ -94,8 +95,23 @@ public:
     void pnlMortgagesMouseEnter();
     void pnlMortgagesMouseLeave();
 
+    // The side bar: kept at the client origin; hidden while the window is
+    // moved or sized, with the docked list shown in its place.
+    void FormResize();
+    void WMEnterSizeMove();
+    void WMExitSizeMove();
+    // Whether the mortgage list floats in the side bar (else it is docked:
+    // a window system that cannot place a window of its own).
+    bool usesSideBar() const { return m_usesSideBar; }
+    // The height of the summary strip, to which the side bar shrinks.
+    int summaryStripHeight() const;
+    // Clicks one of the main window's list buttons (New, Delete, Save).
+    void clickMainButton(const char *name);
+
 protected:
     void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -126,6 +142,14 @@ private:
     std::function<calvora::DateTime()> m_clock;
     QString m_databaseFolder;
     bool m_shown = false;
+    // Places the side bar at the main window's client origin.
+    void placeSideBar();
+    // A move or resize of the window: the start, or the going on, of a move/size loop.
+    void sizeMoveActivity();
+    bool m_usesSideBar = true;
+    bool m_inSizeMove = false;
+    QRect m_placedGeometry;
+    QTimer *m_sizeMoveQuiet = nullptr;
     std::map<QString, QStringList> m_reportedForeignValues;
 };
 

@@ -1,0 +1,66 @@
+#include "fSideBar.h"
+
+#include "DBGrid.h"
+#include "ErrorHandler.h"
+#include "fMain.h"
+#include "ui_fSideBar.h"
+
+#include <QAbstractButton>
+#include <QCursor>
+
+using calvora::platform::guarded;
+
+QPointer<TfrmSideBar> frmSideBar;
+
+TfrmSideBar::TfrmSideBar(TfrmMain &owner)
+    : QWidget(&owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      ui(std::make_unique<Ui::TfrmSideBar>()), m_owner(owner)
+{
+    ui->setupUi(this);
+    setObjectName(QStringLiteral("frmSideBar"));
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    // Translucent: 200 of 255.
+    setWindowOpacity(200.0 / 255.0);
+    resize(155, 49);
+    ui->dgMortgage->addColumn(QStringLiteral("MortgageName"), QStringLiteral("Mortgages"), 20);
+
+    auto onClick = [this](QAbstractButton *button, void (TfrmSideBar::*handler)()) {
+        connect(button, &QAbstractButton::clicked, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+    };
+    onClick(ui->btnNew, &TfrmSideBar::btnNewClick);
+    onClick(ui->btnDelete, &TfrmSideBar::btnDeleteClick);
+    onClick(ui->btnSave, &TfrmSideBar::btnSaveClick);
+}
+
+TfrmSideBar::~TfrmSideBar() = default;
+
+void TfrmSideBar::bindList(calvora::store::DataSource &mortgages) { ui->dgMortgage->setDataSource(&mortgages); }
+
+// The buttons click the main window's own, so its handlers run exactly as
+// from there.
+void TfrmSideBar::btnNewClick() { m_owner.clickMainButton("btnNew"); }
+void TfrmSideBar::btnDeleteClick() { m_owner.clickMainButton("btnDelete"); }
+void TfrmSideBar::btnSaveClick() { m_owner.clickMainButton("btnSave"); }
+
+void TfrmSideBar::CMMouseEnter() { resize(width(), m_owner.height()); }
+
+void TfrmSideBar::CMMouseLeave()
+{
+    const QPoint at = mapFromGlobal(QCursor::pos());
+    // Strictly inside: a point on the left or top edge counts as outside.
+    const bool inside = at.x() > 0 && at.x() < width() && at.y() > 0 && at.y() < height();
+    if (!inside)
+        resize(width(), m_owner.summaryStripHeight());
+}
+
+void TfrmSideBar::enterEvent(QEnterEvent *event)
+{
+    QWidget::enterEvent(event);
+    guarded([this] { CMMouseEnter(); });
+}
+
+void TfrmSideBar::leaveEvent(QEvent *event)
+{
+    QWidget::leaveEvent(event);
+    guarded([this] { CMMouseLeave(); });
+}
