@@ -15,6 +15,11 @@
 // 360 months, then 32,767 (the longest term the column holds), whose payment
 // grid is then painted at the end of the list with and without the grouping
 // by year. Its schedule is removed again before mortgage_add.
+//
+// The last two figures use a second, smaller file of their own: 100
+// mortgages, each with its stored schedule of 360 months. They time the main
+// window's start until it has painted, and the selection of another mortgage
+// in the list until the payment grid shows its schedule.
 
 #include "Timing.h"
 
@@ -35,10 +40,13 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QEvent>
 #include <QHeaderView>
 #include <QImage>
+#include <QSet>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTreeView>
 
 #include <sqlite3.h>
 
@@ -48,6 +56,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -918,6 +927,316 @@ void removeSchedule(const QString &path, std::int64_t mortgageId)
     remove.run("remove the schedule");
 }
 
+// The file of the window figures: ScheduledMortgageCount mortgages of
+// ScheduledTerm months, each with its schedule stored.
+constexpr int ScheduledMortgageCount = 100;
+constexpr std::int32_t ScheduledTerm = 360;
+
+// The inputs of mortgage n (1 to 100) of that file: 100,000.00 for the first
+// and 1,000.00 more for each after it, at 6 % from January 2004 over 360
+// months, with 100.00 prepaid every month, and the monthly payment a
+// calculation gives for it (599.5505 for the first). The loans differ, so
+// that every mortgage has schedule sums of its own.
+ScheduleInputs scheduledMortgageInputs(int n)
+{
+    ScheduleInputs inputs;
+    inputs.loanAmount = Currency::fromRaw(money(100000.0 + (n - 1) * 1000.0));
+    inputs.interestRate = 6.0;
+    inputs.termInMonth = ScheduledTerm;
+    inputs.startYear = 2004;
+    inputs.startMonth = 1;
+    inputs.prepayment = Currency::fromRaw(money(100.0));
+    inputs.monthlyPayment =
+        CalculatePayments(PaymentInputs{inputs.loanAmount, inputs.interestRate, ScheduledTerm}).monthlyPayment;
+    return inputs;
+}
+
+// What the schedule views of a mortgage must hold once it is selected.
+struct ScheduledMortgage
+{
+    std::int64_t mortgageId = 0;
+    Currency interest;       // the sum of Interest over its months
+    Currency actualInterest; // the sum of ActualInterest over its months
+};
+
+// Writes the mortgages "Loan 1" .. "Loan 100" into a fresh database file, each
+// with the eight figures of its calculation, the five prepayment results and
+// its 360 schedule rows, as Calculate and Schedule leave them, in one
+// transaction. Returns the mortgages in the list's order.
+std::vector<ScheduledMortgage> fillScheduledMortgages(const QString &path)
+{
+    PlainDatabase db(path);
+    db.exec("BEGIN");
+    std::vector<ScheduledMortgage> mortgages;
+    {
+        PlainStatement mortgage(
+            db,
+            "INSERT INTO tblMortgage (MortgageName, NameSequence, InterestRate, TermInMonth, HouseAmount,"
+            " DownPayment, LoanAmount, StartYear, StartMonth, MonthlyPayment, TotalPayment, TotalInterest,"
+            " Prepayment, ActualMonthly, ActualTerm, ActualTotal, ActualInterest, InterestSaved,"
+            " ActualTotalInterest, BiweeklyTerm, BiweeklyPayment, BiweeklyTotal, BiweeklyTotalInterest,"
+            " BiweeklyInterestSaved) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+        PlainStatement month(db,
+                             "INSERT INTO tblAmortization (MortgageID, PayDate, Principal, Interest,"
+                             " PrincipalLeft, ActualPrincipal, ActualInterest, ActualLeft)"
+                             " VALUES (?,?,?,?,?,?,?,?)");
+        const Currency down = Currency::fromRaw(money(20000.0));
+        std::vector<ScheduleRow> months;
+        for (int n = 1; n <= ScheduledMortgageCount; ++n) {
+            const ScheduleInputs inputs = scheduledMortgageInputs(n);
+            const PaymentResults results =
+                CalculatePayments(PaymentInputs{inputs.loanAmount, inputs.interestRate, inputs.termInMonth});
+            months.clear();
+            ScheduleRowCollector collector(months);
+            const std::int32_t payoffMonth = GenerateSchedule(inputs, collector);
+            ScheduledMortgage expected;
+            Currency actualTotal;
+            for (const ScheduleRow &row : months) {
+                expected.interest += row.interest;
+                expected.actualInterest += row.actualInterest;
+                actualTotal += row.actualPrincipal + row.actualInterest;
+            }
+            const PrepaymentResults prepayment = PrepaymentResultsOf(
+                inputs, results.totalInterest, payoffMonth, actualTotal, expected.actualInterest);
+
+            const std::string name = "Loan " + std::to_string(n);
+            sqlite3_stmt *statement = mortgage.get();
+            int at = 0;
+            sqlite3_bind_text(statement, ++at, name.c_str(), int(name.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_int(statement, ++at, n);
+            sqlite3_bind_double(statement, ++at, inputs.interestRate);
+            sqlite3_bind_int(statement, ++at, inputs.termInMonth);
+            sqlite3_bind_int64(statement, ++at, (inputs.loanAmount + down).raw());
+            sqlite3_bind_int64(statement, ++at, down.raw());
+            sqlite3_bind_int64(statement, ++at, inputs.loanAmount.raw());
+            sqlite3_bind_int(statement, ++at, inputs.startYear);
+            sqlite3_bind_int(statement, ++at, inputs.startMonth);
+            sqlite3_bind_int64(statement, ++at, results.monthlyPayment.raw());
+            sqlite3_bind_int64(statement, ++at, results.totalPayment.raw());
+            sqlite3_bind_int64(statement, ++at, results.totalInterest.raw());
+            sqlite3_bind_int64(statement, ++at, inputs.prepayment.raw());
+            sqlite3_bind_int64(statement, ++at, prepayment.actualMonthly.raw());
+            sqlite3_bind_int(statement, ++at, prepayment.actualTerm);
+            sqlite3_bind_int64(statement, ++at, prepayment.actualTotal.raw());
+            sqlite3_bind_int64(statement, ++at, prepayment.actualTotalInterest.raw()); // ActualInterest
+            sqlite3_bind_int64(statement, ++at, prepayment.interestSaved.raw());
+            sqlite3_bind_int64(statement, ++at, prepayment.actualTotalInterest.raw());
+            sqlite3_bind_int(statement, ++at, results.biweeklyTerm);
+            sqlite3_bind_int64(statement, ++at, results.biweeklyPayment.raw());
+            sqlite3_bind_int64(statement, ++at, results.biweeklyTotal.raw());
+            sqlite3_bind_int64(statement, ++at, results.biweeklyTotalInterest.raw());
+            sqlite3_bind_int64(statement, ++at, results.biweeklyInterestSaved.raw());
+            mortgage.run(("insert mortgage " + std::to_string(n)).c_str());
+            expected.mortgageId = sqlite3_last_insert_rowid(db.handle());
+
+            statement = month.get();
+            for (const ScheduleRow &row : months) {
+                const std::string payDate = toIsoDate(row.payDate);
+                at = 0;
+                sqlite3_bind_int64(statement, ++at, expected.mortgageId);
+                sqlite3_bind_text(statement, ++at, payDate.c_str(), int(payDate.size()), SQLITE_TRANSIENT);
+                sqlite3_bind_int64(statement, ++at, row.principal.raw());
+                sqlite3_bind_int64(statement, ++at, row.interest.raw());
+                sqlite3_bind_int64(statement, ++at, row.principalLeft.raw());
+                sqlite3_bind_int64(statement, ++at, row.actualPrincipal.raw());
+                sqlite3_bind_int64(statement, ++at, row.actualInterest.raw());
+                sqlite3_bind_int64(statement, ++at, row.actualLeft.raw());
+                month.run("insert a month");
+            }
+            mortgages.push_back(expected);
+        }
+    }
+    db.exec("COMMIT");
+    return mortgages;
+}
+
+// Counts the paint events a widget receives from the moment it is watched.
+class PaintCounter : public QObject
+{
+public:
+    void watch(QWidget &widget) { widget.installEventFilter(this); }
+    int count() const { return m_count; }
+    void reset() { m_count = 0; }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++m_count;
+        return false;
+    }
+
+private:
+    int m_count = 0;
+};
+
+// Throws unless the window shows the selected mortgage of the list (its row
+// in mortgages) with its whole schedule in both schedule views, and no error
+// was reported.
+void requireSelected(const TfrmMain &form, const QStringList &errors,
+                     const std::vector<ScheduledMortgage> &mortgages, int row)
+{
+    if (!errors.isEmpty())
+        throw Error("the main window reported: " + errors.join(QStringLiteral("; ")).toStdString());
+    if (form.qMortgage.recordCount() != ScheduledMortgageCount)
+        throw Error("the mortgage list read " + std::to_string(form.qMortgage.recordCount()) + " rows, expected " +
+                    std::to_string(ScheduledMortgageCount));
+    if (form.qMortgage.currentRow() != row)
+        throw Error("the current mortgage is row " + std::to_string(form.qMortgage.currentRow()) + ", not " +
+                    std::to_string(row));
+    const ScheduledMortgage &expected = mortgages.at(std::size_t(row));
+    if (form.qMortgage.field(u"MortgageID").asInteger() != expected.mortgageId)
+        throw Error("the current mortgage is not the mortgage of row " + std::to_string(row));
+    if (form.qAmortization.recordCount() != ScheduledTerm ||
+        form.qAmortization.field(u"MortgageID").asInteger() != expected.mortgageId)
+        throw Error("the schedule query does not hold the 360 months of the mortgage of row " +
+                    std::to_string(row));
+    for (const platform::GroupedTableModel *view : {&form.tvAmort, &form.tvPrepay}) {
+        if (view->recordCount() != ScheduledTerm)
+            throw Error("a schedule view holds " + std::to_string(view->recordCount()) + " months, expected " +
+                        std::to_string(ScheduledTerm));
+    }
+    // The sums tell one mortgage's months from another's.
+    if (form.tvAmort.footerValue(1) != expected.interest)
+        throw Error("the payment view's Interest sum is not that of the mortgage of row " + std::to_string(row));
+    if (form.tvPrepay.footerValue(3) != expected.actualInterest)
+        throw Error("the prepayment view's ActualInterest sum is not that of the mortgage of row " +
+                    std::to_string(row));
+}
+
+// Notes which windows of the program receive a paint event while it lives.
+class WindowPaintWatcher : public QObject
+{
+public:
+    WindowPaintWatcher() { QCoreApplication::instance()->installEventFilter(this); }
+    ~WindowPaintWatcher() override { QCoreApplication::instance()->removeEventFilter(this); }
+    WindowPaintWatcher(const WindowPaintWatcher &) = delete;
+    WindowPaintWatcher &operator=(const WindowPaintWatcher &) = delete;
+
+    bool painted(const QWidget &window) const { return m_painted.contains(&window); }
+    // Whether every shown window of the program has painted (and one is shown).
+    bool everyShownWindowPainted() const
+    {
+        bool anyShown = false;
+        for (const QWidget *window : QApplication::topLevelWidgets()) {
+            if (!window->isVisible())
+                continue;
+            anyShown = true;
+            if (!painted(*window))
+                return false;
+        }
+        return anyShown;
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && watched->isWidgetType() && static_cast<QWidget *>(watched)->isWindow())
+            m_painted.insert(watched);
+        return false;
+    }
+
+private:
+    QSet<const QObject *> m_painted;
+};
+
+// The main window's start, as when the program starts, on the file of 100
+// scheduled mortgages: from constructing TfrmMain (the form set up, its
+// queries, events and bound controls, FormCreate) through show() (FormShow:
+// the side bar with the mortgage list placed and shown where the platform
+// floats it, the list opened, the first mortgage's 360 months read and both
+// schedule views built) until the main window and every other window it
+// shows at start (the side bar) have been painted for the first time. The
+// end is taken when the processEvents call in which the last of them
+// received its first paint event returns: by then that window and every
+// visible child of it are painted and the result handed to the screen. The
+// window is deleted after each run, outside the timed part, without closing
+// it (so no closing dialog is asked). A run takes long: fewer runs.
+double windowStartFirstPaint(const QString &folder, const std::vector<ScheduledMortgage> &mortgages)
+{
+    QStringList errors;
+    platform::setErrorSink([&errors](const QString &message) { errors << message; });
+
+    const double ms = medianMs(
+        [&] {
+            WindowPaintWatcher painted;
+            Stopwatch watch;
+            auto form = std::make_unique<TfrmMain>(RegionalSettings::usEnglish(), folder);
+            frmMain = form.get();
+            form->show(); // FormShow opens the store
+            while (!painted.everyShownWindowPainted()) {
+                QCoreApplication::processEvents();
+                if (watch.elapsedMs() > 10000.0)
+                    throw Error("the windows of the start were not painted within 10 s");
+            }
+            const double elapsed = watch.elapsedMs();
+
+            if (!painted.painted(*form))
+                throw Error("the main window was not painted at its start");
+            requireSelected(*form, errors, mortgages, 0);
+            if (form->size() != QSize(632, 446))
+                throw Error("the main window is " + std::to_string(form->width()) + "x" +
+                            std::to_string(form->height()) + ", not at its designed 632x446");
+            frmMain = nullptr;
+            form.reset();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QCoreApplication::processEvents();
+            return elapsed;
+        },
+        1, 9);
+
+    platform::resetErrorSink();
+    return ms;
+}
+
+// Selecting another mortgage in the list, as a click on its row does
+// (Query::moveTo): the pending edit completed, the new row made current,
+// qMortgageAfterScroll reopening the schedule query for its 360 months, both
+// schedule views rebuilt and their year groups opened, every bound control
+// reloaded; then the posted work run (processEvents: layouts and the
+// window's repaint) until the payment grid on the "Payment Schedule" page,
+// which is at the front, has painted its rows area with the new schedule. If
+// the posted repaint did not reach that area, it is repainted at once inside
+// the timed part. Runs alternate between the first two rows of the list.
+double selectMortgage(const QString &folder, const std::vector<ScheduledMortgage> &mortgages)
+{
+    QStringList errors;
+    platform::setErrorSink([&errors](const QString &message) { errors << message; });
+
+    TfrmMain form(RegionalSettings::usEnglish(), folder);
+    frmMain = &form;
+    form.show();
+    QCoreApplication::processEvents();
+    requireSelected(form, errors, mortgages, 0);
+    showPaymentSchedulePage(form);
+    auto *grid = child<QTreeView>(form, "grdAmort");
+    if (!grid->isVisible())
+        throw Error("the payment grid is not visible");
+    PaintCounter gridPainted;
+    gridPainted.watch(*grid->viewport());
+
+    int run = 0;
+    const double ms = medianMs([&] {
+        const int row = run++ % 2 == 0 ? 1 : 0;
+        gridPainted.reset();
+        Stopwatch watch;
+        form.qMortgage.moveTo(row);
+        QCoreApplication::processEvents();
+        if (gridPainted.count() == 0)
+            grid->viewport()->repaint();
+        const double elapsed = watch.elapsedMs();
+
+        requireSelected(form, errors, mortgages, row);
+        if (gridPainted.count() == 0)
+            throw Error("the payment grid was not painted after the selection");
+        return elapsed;
+    });
+
+    frmMain = nullptr;
+    platform::resetErrorSink();
+    return ms;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -962,6 +1281,16 @@ int main(int argc, char *argv[])
         mortgageSave(folder.path(), path);
         // Last, as it adds rows to the file.
         report("mortgage_add", mortgageAdd(folder.path()));
+
+        // The window figures, on a file of their own.
+        QTemporaryDir scheduledFolder;
+        if (!scheduledFolder.isValid())
+            throw Error("no temporary folder: " + scheduledFolder.errorString().toStdString());
+        const QString scheduledPath = QDir(scheduledFolder.path()).filePath(QStringLiteral("Mortgage.mdb"));
+        store::createDatabase(scheduledPath);
+        const std::vector<ScheduledMortgage> scheduled = fillScheduledMortgages(scheduledPath);
+        report("window_start_first_paint", windowStartFirstPaint(scheduledFolder.path(), scheduled));
+        report("select_mortgage", selectMortgage(scheduledFolder.path(), scheduled));
     } catch (const std::exception &e) {
         std::fprintf(stderr, "calvora-bench: %s\n", e.what());
         return 1;
