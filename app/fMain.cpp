@@ -6,6 +6,7 @@
 #include "Format.h"
 #include "LoanMath.h"
 #include "Schedule.h"
+#include "Images16.h"
 #include "SchedulePages.h"
 #include "Transaction.h"
 #include "StoreError.h"
@@ -55,7 +56,7 @@ QString qt(const std::string &text) { return QString::fromStdString(text); }
 } // namespace
 
 TfrmMain::TfrmMain(const RegionalSettings &settings, const QString &databaseFolder, QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::TfrmMain>()), m_clock(&calvora::today),
+    : QWidget(parent), img16x16(makeImages16x16()), ui(std::make_unique<Ui::TfrmMain>()), m_clock(&calvora::today),
       m_databaseFolder(databaseFolder)
 {
     initFormResources();
@@ -94,6 +95,10 @@ TfrmMain::TfrmMain(const RegionalSettings &settings, const QString &databaseFold
     qMortgage.field(u"TermInMonth").onChange = [this](Field &) { edtFieldChange(); };
 
     ui->dgMortgage->addColumn(QStringLiteral("MortgageName"), QStringLiteral("Mortgages"), 20);
+    ui->btnNew->setIcon(img16x16.icon(0, 1));
+    ui->btnDelete->setIcon(img16x16.icon(2, 3));
+    ui->btnSave->setIcon(img16x16.icon(24, 25));
+    ui->btnGenerate->setIcon(img16x16.icon(26, 27));
     platform::bindDataControls(this, {&dsMortgage, &dsAmortization, &dsMonth});
 
     SchedulePages::setUpPaymentView(tvAmort, *ui->grdAmort);

@@ -5,6 +5,7 @@
 #include "DataSource.h"
 #include "DateTime.h"
 #include "GroupedTableModel.h"
+#include "ImageList.h"
 #include "Query.h"
 #include "RegionalSettings.h"
 
@@ -53,6 +54,9 @@ public:
     // their summaries, as the grids on the schedule pages show them.
     calvora::platform::GroupedTableModel tvAmort;
     calvora::platform::GroupedTableModel tvPrepay;
+
+    // The pictures of the tool buttons, coloured and greyed in pairs.
+    const calvora::platform::ImageList img16x16;
 
     // Start-up and shutdown.
     void FormCreate();

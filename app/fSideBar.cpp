@@ -23,6 +23,10 @@ TfrmSideBar::TfrmSideBar(TfrmMain &owner)
     setWindowOpacity(200.0 / 255.0);
     resize(155, 49);
     ui->dgMortgage->addColumn(QStringLiteral("MortgageName"), QStringLiteral("Mortgages"), 20);
+    // The main window's pictures.
+    ui->btnNew->setIcon(owner.img16x16.icon(0, 1));
+    ui->btnDelete->setIcon(owner.img16x16.icon(2, 3));
+    ui->btnSave->setIcon(owner.img16x16.icon(24, 25));
 
     auto onClick = [this](QAbstractButton *button, void (TfrmSideBar::*handler)()) {
         connect(button, &QAbstractButton::clicked, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });

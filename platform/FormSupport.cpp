@@ -4,6 +4,7 @@
 #include "DBGrid.h"
 #include "DBLookupCombo.h"
 #include "DBSpinEdit.h"
+#include "HintStyle.h"
 
 #include <QApplication>
 #include <QFont>
@@ -54,6 +55,8 @@ void initApplication()
                                 QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
     // Every text of the program is in this one face and size.
     QApplication::setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    // Every hint shows after 2.5 s, in a pale box.
+    HintStyle::apply({});
 }
 
 } // namespace calvora::platform
