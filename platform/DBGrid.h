@@ -28,6 +28,7 @@ public:
     void addColumn(const QString &field, const QString &title, int widthInCharacters);
 
     QueryTableModel &tableModel() { return m_model; }
+    const QueryTableModel &tableModel() const { return m_model; }
 
 private:
     void followQuery(int row);

@@ -63,6 +63,9 @@ void QueryTableModel::refresh()
     const store::Query *q = query();
     beginResetModel();
     m_rowCount = q && q->isActive() ? q->viewRowCount() : 0;
+    m_blankRows = 0;
+    if (m_blankRowsOnRead)
+        m_blankRows = qMax(0, m_blankRowsOnRead());
     endResetModel();
     emit currentRowChanged(currentRow());
 }
@@ -73,7 +76,24 @@ int QueryTableModel::currentRow() const
     return q && q->isActive() && m_rowCount > 0 ? q->currentRow() : -1;
 }
 
-int QueryTableModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : m_rowCount; }
+int QueryTableModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_rowCount + m_blankRows;
+}
+
+void QueryTableModel::setBlankRows(int count)
+{
+    count = qMax(0, count);
+    if (count > m_blankRows) {
+        beginInsertRows({}, m_rowCount + m_blankRows, m_rowCount + count - 1);
+        m_blankRows = count;
+        endInsertRows();
+    } else if (count < m_blankRows) {
+        beginRemoveRows({}, m_rowCount + count, m_rowCount + m_blankRows - 1);
+        m_blankRows = count;
+        endRemoveRows();
+    }
+}
 
 int QueryTableModel::columnCount(const QModelIndex &parent) const
 {
@@ -101,7 +121,7 @@ QVariant QueryTableModel::data(const QModelIndex &index, int role) const
 
 bool QueryTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
-    if (role != Qt::EditRole || !index.isValid())
+    if (role != Qt::EditRole || !index.isValid() || index.row() >= m_rowCount)
         return false;
     const int fieldAt = fieldIndex(index.column());
     store::Query *q = query();
@@ -124,6 +144,8 @@ bool QueryTableModel::setData(const QModelIndex &index, const QVariant &value, i
 
 Qt::ItemFlags QueryTableModel::flags(const QModelIndex &index) const
 {
+    if (index.isValid() && index.row() >= m_rowCount)
+        return Qt::NoItemFlags;
     Qt::ItemFlags result = QAbstractTableModel::flags(index);
     const int field = fieldIndex(index.column());
     if (field >= 0 && query()->fields().at(field)->canModify())

@@ -4,6 +4,9 @@
 
 #include <QAbstractTableModel>
 
+#include <functional>
+#include <memory>
+
 namespace calvora::platform {
 
 // The rows of a query as a table model: one model column per grid column,
@@ -38,6 +41,15 @@ public:
     // The row of the query's current record (-1: none).
     int currentRow() const;
 
+    // Blank rows shown after the records: no text, not selectable, not
+    // editable. Each re-read of the rows shows as many as blankRowsOnRead
+    // gives (none when it is not set) in the same reset.
+    void setBlankRows(int count);
+    int blankRows() const { return m_blankRows; }
+    void setBlankRowsOnRead(std::function<int()> count) { m_blankRowsOnRead = std::move(count); }
+    // Rows that show a record (the blank rows after them not counted).
+    int recordRows() const { return m_rowCount; }
+
 signals:
     // Another record of the query became current.
     void currentRowChanged(int row);
@@ -50,6 +62,8 @@ private:
     std::unique_ptr<Link> m_link;
     QList<Column> m_columns;
     int m_rowCount = 0;
+    int m_blankRows = 0;
+    std::function<int()> m_blankRowsOnRead;
 };
 
 } // namespace calvora::platform
