@@ -6,6 +6,7 @@
 #include "Format.h"
 #include "LoanMath.h"
 #include "Schedule.h"
+#include "BrindlewwDBGrid.h"
 #include "Images16.h"
 #include "SchedulePages.h"
 #include "Transaction.h"
@@ -95,6 +96,11 @@ TfrmMain::TfrmMain(const RegionalSettings &settings, const QString &databaseFold
     qMortgage.field(u"TermInMonth").onChange = [this](Field &) { edtFieldChange(); };
 
     ui->dgMortgage->addColumn(QStringLiteral("MortgageName"), QStringLiteral("Mortgages"), 20);
+    // The docked list: names edited in place, no frame shown.
+    ui->dgMortgage->setOptions(TBrindlewwDBGrid::dgEditing);
+    ui->dgMortgage->setColor(QColor(0xEC, 0xEA, 0xFF));
+    ui->dgMortgage->setFrameColor(QColor(0xD1, 0xCC, 0xB3));
+    ui->dgMortgage->setFrameVisible(false);
     ui->btnNew->setIcon(img16x16.icon(0, 1));
     ui->btnDelete->setIcon(img16x16.icon(2, 3));
     ui->btnSave->setIcon(img16x16.icon(24, 25));

@@ -1,6 +1,6 @@
 #include "fSideBar.h"
 
-#include "DBGrid.h"
+#include "BrindlewwDBGrid.h"
 #include "ErrorHandler.h"
 #include "fMain.h"
 #include "ui_fSideBar.h"
@@ -23,6 +23,11 @@ TfrmSideBar::TfrmSideBar(TfrmMain &owner)
     setWindowOpacity(200.0 / 255.0);
     resize(155, 49);
     ui->dgMortgage->addColumn(QStringLiteral("MortgageName"), QStringLiteral("Mortgages"), 20);
+    // Whole rows are picked here; the names are not edited.
+    ui->dgMortgage->setOptions(TBrindlewwDBGrid::dgRowSelect);
+    ui->dgMortgage->setColor(QColor(0xEC, 0xEA, 0xFF));
+    ui->dgMortgage->setFrameColor(QColor(0xE4, 0xED, 0xFA));
+    ui->dgMortgage->setFrameVisible(false);
     // The main window's pictures.
     ui->btnNew->setIcon(owner.img16x16.icon(0, 1));
     ui->btnDelete->setIcon(owner.img16x16.icon(2, 3));
