@@ -6,6 +6,7 @@
 #include "DBGrid.h"
 #include "Field.h"
 #include "CvDBCurrencyEdit.h"
+#include "HintStyle.h"
 #include "MainWindowFixture.h"
 #include "fFinal.h"
 
@@ -18,7 +19,9 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTimer>
+#include <QStyle>
 #include <QTest>
+#include <QToolTip>
 
 using namespace calvora;
 using calvora::platform::DBEdit;
@@ -71,6 +74,7 @@ private slots:
     void buttonsWaitForAnOpenMortgage_data();
     void buttonsWaitForAnOpenMortgage();
     void tabWalksTheInputFieldsOnly();
+    void hintsWrapAtTheCaptionWidthAfterTheirDelay();
 
     void calculateShowsEveryFigure();
     void calculateFaultKeepsTheLaterColumns_data();
@@ -533,6 +537,22 @@ void TestMainWindow::buttonsWaitForAnOpenMortgage()
     QVERIFY(!window.qMortgage.isActive());
     for (const char *name : {"btnCalculate", "btnGenerate", "btnReGenerate"})
         QVERIFY2(!f.button(name)->isEnabled(), name);
+}
+
+void TestMainWindow::hintsWrapAtTheCaptionWidthAfterTheirDelay()
+{
+    QCOMPARE(QApplication::style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 2500);
+    MainWindowFixture f;
+    f.show();
+    const QString hint = f.child<QWidget>("CvDBCurrencyEdit2")->toolTip();
+    const QFontMetrics metrics(QToolTip::font());
+    QVERIFY(metrics.horizontalAdvance(hint) > 200);
+    const QString shown = platform::HintStyle::wrapped(hint, metrics, 200);
+    const QStringList lines = shown.split(QLatin1Char('\n'));
+    QVERIFY(lines.size() > 1);
+    for (const QString &line : lines)
+        QVERIFY2(metrics.horizontalAdvance(line) <= 200, qPrintable(line));
+    QCOMPARE(lines.join(QLatin1Char(' ')), hint);
 }
 
 void TestMainWindow::tabWalksTheInputFieldsOnly()
