@@ -524,26 +524,6 @@ void TfrmMain::ExpandYearGroups()
 
 namespace {
 
-// Keeps a query's views detached for as long as it lives; they are attached
-// again, and refresh, also when a step in between fails.
-class DetachedViews
-{
-public:
-    explicit DetachedViews(Query &query) : m_query(query) { m_query.disableControls(); }
-    ~DetachedViews()
-    {
-        try {
-            m_query.enableControls();
-        } catch (...) {
-            // The views refresh from the rows they find; nothing to add here.
-        }
-    }
-    DetachedViews(const DetachedViews &) = delete;
-    DetachedViews &operator=(const DetachedViews &) = delete;
-
-private:
-    Query &m_query;
-};
 
 // Adds each month of a schedule to the schedule query as a new row of the
 // mortgage, stored as soon as its values are set.
@@ -633,7 +613,7 @@ void TfrmMain::replaceSchedule()
 
     std::int32_t payoffMonth = 0;
     {
-        DetachedViews detached(qAmortization);
+        Query::DisabledControls detached(qAmortization);
         qAmortization.setParameter(QStringLiteral("MortgageID"), id);
         qAmortization.requery();
         ScheduleRowInserter writer(qAmortization, id);
@@ -663,7 +643,7 @@ void TfrmMain::restoreAfterFailedGeneration(const Query::RecordSnapshot &before)
     }
     try {
         // The file holds the old schedule again: show it.
-        DetachedViews detached(qAmortization);
+        Query::DisabledControls detached(qAmortization);
         qAmortization.close();
         qAmortization.setParameter(QStringLiteral("MortgageID"),
                                    qint32(qMortgage.isActive() ? qMortgage.field(u"MortgageID").asInteger() : 0));

@@ -1,5 +1,7 @@
 #include "BrindlewwDBGrid.h"
 
+#include "FlagScope.h"
+
 #include "Connection.h"
 #include "ErrorHandler.h"
 #include "Field.h"
@@ -113,31 +115,7 @@ void DrawFrame(QPainter &painter, int width, int height, TFrameStyle style, cons
 
 namespace {
 
-// Disables a query's controls for as long as the scope lasts, and enables
-// them again also when a step in it fails.
-class ControlsDisabled
-{
-public:
-    explicit ControlsDisabled(Query &query) : m_query(query) { m_query.disableControls(); }
-    ~ControlsDisabled() { m_query.enableControls(); }
-    ControlsDisabled(const ControlsDisabled &) = delete;
-    ControlsDisabled &operator=(const ControlsDisabled &) = delete;
 
-private:
-    Query &m_query;
-};
-
-class FlagScope
-{
-public:
-    explicit FlagScope(bool &flag) : m_flag(flag) { m_flag = true; }
-    ~FlagScope() { m_flag = false; }
-    FlagScope(const FlagScope &) = delete;
-    FlagScope &operator=(const FlagScope &) = delete;
-
-private:
-    bool &m_flag;
-};
 
 // The table a query reads, from its SQL text (nullptr: none known).
 const calvora::store::TableDef *findTableOf(const Query &query)
@@ -504,7 +482,7 @@ void TBrindlewwDBGrid::MoveToDataRow(int row)
     if (q->currentRow() != row)
         throw StoreError(
             QStringLiteral("The record at row %1 of the list could not be made current.").arg(row + 1));
-    const FlagScope moving(FMovingRows);
+    const calvora::platform::FlagScope moving(FMovingRows);
     setCurrentIndex(tableModel().index(row, qMax(0, currentIndex().column())));
 }
 
@@ -676,7 +654,7 @@ void TBrindlewwDBGrid::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers s
     }
 
     if ((shift & Qt::ShiftModifier) && q && CurrentDataRow() >= 0) {
-        const ControlsDisabled disabled(*q);
+        const Query::DisabledControls disabled(*q);
         const int current = CurrentDataRow();
         const int from = qMin(FAnchorRow, current), to = qMax(FAnchorRow, current);
         for (int i = from; i <= to; ++i) {
@@ -716,7 +694,7 @@ void TBrindlewwDBGrid::DeleteSelectedRecords()
     // A pending change is stored (or an untouched new record dropped) first,
     // so that the rows are the stored ones.
     q->completeEdit();
-    const ControlsDisabled disabled(*q);
+    const Query::DisabledControls disabled(*q);
     int lowestDeleted = -1;
     std::exception_ptr failure;
     try {

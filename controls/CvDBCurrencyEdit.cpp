@@ -1,5 +1,7 @@
 #include "CvDBCurrencyEdit.h"
 
+#include "FlagScope.h"
+
 #include "Connection.h"
 #include "Field.h"
 #include "Format.h"
@@ -8,22 +10,11 @@
 #include <exception>
 
 using calvora::Currency;
+using calvora::platform::FlagScope;
 using calvora::RegionalSettings;
 
 namespace {
 
-// Sets a flag for as long as the scope lasts, also when a step in it fails.
-class FlagScope
-{
-public:
-    explicit FlagScope(bool &flag) : m_flag(flag) { m_flag = true; }
-    ~FlagScope() { m_flag = false; }
-    FlagScope(const FlagScope &) = delete;
-    FlagScope &operator=(const FlagScope &) = delete;
-
-private:
-    bool &m_flag;
-};
 
 QString qt(const std::string &text) { return QString::fromStdString(text); }
 

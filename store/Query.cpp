@@ -867,6 +867,16 @@ void Query::restoreRecord(const RecordSnapshot &snapshot)
 
 void Query::disableControls() { ++m_disableCount; }
 
+Query::DisabledControls::~DisabledControls()
+{
+    try {
+        m_query.enableControls();
+    } catch (...) {
+        // A view that fails to refresh shows what it has; the step that
+        // ended the scope reports its own failure.
+    }
+}
+
 void Query::enableControls()
 {
     if (m_disableCount == 0)

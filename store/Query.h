@@ -134,6 +134,20 @@ public:
     void enableControls();
     bool controlsDisabled() const { return m_disableCount > 0; }
 
+    // Keeps the views detached for as long as it lives; they are attached
+    // again, and refresh, also when a step in between fails.
+    class DisabledControls
+    {
+    public:
+        explicit DisabledControls(Query &query) : m_query(query) { m_query.disableControls(); }
+        ~DisabledControls();
+        DisabledControls(const DisabledControls &) = delete;
+        DisabledControls &operator=(const DisabledControls &) = delete;
+
+    private:
+        Query &m_query;
+    };
+
     std::function<void(Query &)> afterScroll;
     std::function<void(Query &)> onCalcFields;
 
