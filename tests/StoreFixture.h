@@ -10,6 +10,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUuid>
@@ -69,6 +70,30 @@ public:
                                                           : QFile::ReadOwner | QFile::WriteOwner);
         return QProcess::execute(QStringLiteral("chattr"),
                                  {readOnly ? QStringLiteral("+i") : QStringLiteral("-i"), path()}) == 0;
+    }
+
+    // The rows of a query read straight from the file, each row's values
+    // joined by separator.
+    QStringList rows(const QString &sql, QChar separator = QLatin1Char('|')) const
+    {
+        const QString name = QUuid::createUuid().toString();
+        QStringList result;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            db.setDatabaseName(path());
+            if (db.open()) {
+                QSqlQuery query(db);
+                query.exec(sql);
+                while (query.next()) {
+                    QStringList row;
+                    for (int i = 0; i < query.record().count(); ++i)
+                        row << query.value(i).toString();
+                    result << row.join(separator);
+                }
+            }
+        }
+        QSqlDatabase::removeDatabase(name);
+        return result;
     }
 
     // One value read straight from the file.

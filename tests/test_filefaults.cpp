@@ -27,29 +27,12 @@ using calvora::platform::DBEdit;
 
 namespace {
 
-// The mortgages as stored: one text per row, in key order.
+// The mortgages as stored: one text per row, in the order of the file.
 QStringList storedMortgages(const StoreFixture &store)
 {
-    const QString name = QUuid::createUuid().toString();
-    QStringList rows;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(store.path());
-        if (db.open()) {
-            QSqlQuery query(db);
-            query.exec(QStringLiteral("SELECT MortgageID, NameSequence, MortgageName, quote(HouseAmount), "
-                                      "quote(DownPayment), quote(LoanAmount), quote(TermInMonth) FROM tblMortgage "
-                                      "ORDER BY rowid"));
-            while (query.next()) {
-                QStringList row;
-                for (int i = 0; i < 7; ++i)
-                    row << query.value(i).toString();
-                rows << row.join(QLatin1Char('|'));
-            }
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
-    return rows;
+    return store.rows(QStringLiteral("SELECT MortgageID, NameSequence, MortgageName, quote(HouseAmount), "
+                                     "quote(DownPayment), quote(LoanAmount), quote(TermInMonth) FROM tblMortgage "
+                                     "ORDER BY rowid"));
 }
 
 QString integrity(const StoreFixture &store)

@@ -33,27 +33,11 @@ const QString WorkedExample = QStringLiteral(
 // The stored schedule of a mortgage, one text per month: the date and the six figures.
 QStringList storedSchedule(const StoreFixture &store, int mortgageId)
 {
-    const QString name = QUuid::createUuid().toString();
-    QStringList rows;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(store.path());
-        if (db.open()) {
-            QSqlQuery query(db);
-            query.exec(QStringLiteral("SELECT PayDate, Interest, Principal, PrincipalLeft, ActualInterest, "
-                                      "ActualPrincipal, ActualLeft FROM tblAmortization WHERE MortgageID=%1 "
-                                      "ORDER BY AmortID")
-                           .arg(mortgageId));
-            while (query.next()) {
-                QStringList row{query.value(0).toString()};
-                for (int i = 1; i < 7; ++i)
-                    row << QString::number(query.value(i).toLongLong());
-                rows << row.join(QLatin1Char(' '));
-            }
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
-    return rows;
+    return store.rows(QStringLiteral("SELECT PayDate, ifnull(Interest, 0), ifnull(Principal, 0), "
+                                     "ifnull(PrincipalLeft, 0), ifnull(ActualInterest, 0), ifnull(ActualPrincipal, 0), "
+                                     "ifnull(ActualLeft, 0) FROM tblAmortization WHERE MortgageID=%1 ORDER BY AmortID")
+                          .arg(mortgageId),
+                      QLatin1Char(' '));
 }
 
 QString stored(const StoreFixture &store, const char *column, int mortgageId = 1)
