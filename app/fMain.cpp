@@ -26,6 +26,8 @@
 #include <QShowEvent>
 #include <QTimer>
 
+#include <optional>
+
 using namespace calvora;
 using calvora::platform::guarded;
 using calvora::store::Field;
@@ -369,7 +371,11 @@ int TfrmMain::NextNameSequence(const Query &query) const
 void TfrmMain::requeryMortgages()
 {
     {
+        // Both lists, the docked one and the side bar's, are read again once, afterwards.
         DetachedGrid detached(*ui->dgMortgage, dsMortgage);
+        std::optional<DetachedGrid> sideBar;
+        if (frmSideBar)
+            sideBar.emplace(frmSideBar->listGrid(), dsMortgage);
         qMortgage.requery();
     }
     reportForeignValues(qMortgage);

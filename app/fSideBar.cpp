@@ -45,6 +45,8 @@ TfrmSideBar::~TfrmSideBar() = default;
 
 void TfrmSideBar::bindList(calvora::store::DataSource &mortgages) { ui->dgMortgage->setDataSource(&mortgages); }
 
+calvora::platform::DBGrid &TfrmSideBar::listGrid() const { return *ui->dgMortgage; }
+
 // The buttons click the main window's own, so its handlers run exactly as
 // from there.
 void TfrmSideBar::btnNewClick() { m_owner.clickMainButton("btnNew"); }

@@ -12,6 +12,9 @@ class TfrmSideBar;
 namespace calvora::store {
 class DataSource;
 }
+namespace calvora::platform {
+class DBGrid;
+}
 
 class TfrmMain;
 
@@ -32,6 +35,8 @@ public:
 
     // Binds the list to the main window's mortgage data source.
     void bindList(calvora::store::DataSource &mortgages);
+    // The list of mortgages.
+    calvora::platform::DBGrid &listGrid() const;
 
     void btnNewClick();
     void btnDeleteClick();
