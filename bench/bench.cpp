@@ -281,11 +281,11 @@ std::int64_t checksum(const std::vector<PlainRow> &rows)
     return sum;
 }
 
-void requireRows(const store::Query &query)
+void requireRows(const store::Query &query, int expected = MortgageCount)
 {
-    if (query.recordCount() < MortgageCount)
+    if (query.recordCount() < expected)
         throw Error("the mortgage list read " + std::to_string(query.recordCount()) + " rows, expected " +
-                    std::to_string(MortgageCount));
+                    std::to_string(expected));
 }
 
 // Opening the mortgage list: the connection is opened by the query and closed
@@ -447,22 +447,61 @@ void requireShown(const std::vector<std::pair<const char *, platform::DBEdit *>>
     }
 }
 
+// Collects what the program reports through its error handler for as long
+// as it lives, and hands the handler back afterwards, also when a benchmark
+// throws.
+class ErrorCapture
+{
+public:
+    ErrorCapture()
+    {
+        platform::setErrorSink([this](const QString &message) { errors << message; });
+    }
+    ~ErrorCapture() { platform::resetErrorSink(); }
+    ErrorCapture(const ErrorCapture &) = delete;
+    ErrorCapture &operator=(const ErrorCapture &) = delete;
+
+    QStringList errors;
+};
+
+// The main window on the benchmark's folder, shown, with the file opened and
+// checked: no error reported, at least the mortgages expected read, the
+// designed 632x446.
+class ShownWindow
+{
+public:
+    explicit ShownWindow(const QString &folder, int mortgages = MortgageCount)
+        : form(RegionalSettings::usEnglish(), folder)
+    {
+        frmMain = &form;
+        form.show(); // FormShow opens the store
+        QCoreApplication::processEvents();
+        if (!capture.errors.isEmpty())
+            throw Error("showing the main window failed: " + capture.errors.join(QStringLiteral("; ")).toStdString());
+        requireRows(form.qMortgage, mortgages);
+        if (form.size() != QSize(632, 446))
+            throw Error("the main window is " + std::to_string(form.width()) + "x" +
+                        std::to_string(form.height()) + ", not at its designed 632x446");
+    }
+    ~ShownWindow() { frmMain = nullptr; }
+    ShownWindow(const ShownWindow &) = delete;
+    ShownWindow &operator=(const ShownWindow &) = delete;
+
+    const QStringList &errors() const { return capture.errors; }
+
+    ErrorCapture capture; // before the form: it hears the form's start
+    TfrmMain form;
+};
+
 // From a click on Calculate until every field bound to a result shows the new
 // figure, repaints included. The current mortgage gets fixed inputs, and each
 // run a rate 0.01 % above the last, so that every click changes the figures.
 // The record is never stored: the file stays as it was.
 double calculateClick(const QString &folder)
 {
-    QStringList errors;
-    platform::setErrorSink([&errors](const QString &message) { errors << message; });
-
-    TfrmMain form(RegionalSettings::usEnglish(), folder);
-    frmMain = &form;
-    form.show();
-    QCoreApplication::processEvents();
-    if (!errors.isEmpty())
-        throw Error("showing the main window failed: " + errors.join(QStringLiteral("; ")).toStdString());
-    requireRows(form.qMortgage);
+    ShownWindow shown(folder);
+    TfrmMain &form = shown.form;
+    const QStringList &errors = shown.errors();
 
     auto *calculate = form.findChild<QAbstractButton *>(QStringLiteral("btnCalculate"));
     if (!calculate)
@@ -518,8 +557,6 @@ double calculateClick(const QString &folder)
     });
 
     mortgage.cancel();
-    frmMain = nullptr;
-    platform::resetErrorSink();
     return ms;
 }
 
@@ -529,16 +566,8 @@ double calculateClick(const QString &folder)
 // a run; against 10,000 rows that does not move the figure.
 double mortgageAdd(const QString &folder)
 {
-    QStringList errors;
-    platform::setErrorSink([&errors](const QString &message) { errors << message; });
-
-    TfrmMain form(RegionalSettings::usEnglish(), folder);
-    frmMain = &form;
-    form.show(); // FormShow opens the store
-    QCoreApplication::processEvents();
-    if (!errors.isEmpty())
-        throw Error("showing the main window failed: " + errors.join(QStringLiteral("; ")).toStdString());
-    requireRows(form.qMortgage);
+    ShownWindow shown(folder);
+    TfrmMain &form = shown.form;
 
     const int before = form.qMortgage.recordCount();
     const double ms = medianMs([&] {
@@ -554,8 +583,6 @@ double mortgageAdd(const QString &folder)
         throw Error("Add stored " + std::to_string(added) + " rows, expected " +
                     std::to_string(bench::WarmupRuns + bench::MeasuredRuns));
 
-    frmMain = nullptr;
-    platform::resetErrorSink();
     return ms;
 }
 
@@ -564,15 +591,9 @@ double mortgageAdd(const QString &folder)
 // Baseline: the plain SQLite C API updating the same row by its key.
 void mortgageSave(const QString &folder, const QString &path)
 {
-    QStringList errors;
-    platform::setErrorSink([&errors](const QString &message) { errors << message; });
-    TfrmMain form(RegionalSettings::usEnglish(), folder);
-    frmMain = &form;
-    form.show();
-    QCoreApplication::processEvents();
-    if (!errors.isEmpty())
-        throw Error("showing the main window failed: " + errors.join(QStringLiteral("; ")).toStdString());
-    requireRows(form.qMortgage);
+    ShownWindow shown(folder);
+    TfrmMain &form = shown.form;
+    const QStringList &errors = shown.errors();
 
     std::int64_t down = 0;
     const double saveMs = medianMs([&] {
@@ -587,8 +608,6 @@ void mortgageSave(const QString &folder, const QString &path)
         return elapsed;
     });
     const std::int64_t id = form.qMortgage.field(u"MortgageID").asInteger();
-    frmMain = nullptr;
-    platform::resetErrorSink();
 
     PlainDatabase db(path);
     PlainStatement update(db, "UPDATE tblMortgage SET DownPayment=? WHERE MortgageID=?");
@@ -669,21 +688,6 @@ std::int64_t prepareScheduleMortgage(const QString &path, const ScheduleInputs &
     return id;
 }
 
-// Shows the main window and lets it open the file; throws when that reported
-// an error or the window is not at its designed size.
-void showMainWindow(TfrmMain &form, const QStringList &errors)
-{
-    frmMain = &form;
-    form.show(); // FormShow opens the store
-    QCoreApplication::processEvents();
-    if (!errors.isEmpty())
-        throw Error("showing the main window failed: " + errors.join(QStringLiteral("; ")).toStdString());
-    requireRows(form.qMortgage);
-    if (form.size() != QSize(632, 446))
-        throw Error("the main window is " + std::to_string(form.width()) + "x" +
-                    std::to_string(form.height()) + ", not at its designed 632x446");
-}
-
 template <typename Widget> Widget *child(TfrmMain &form, const char *name)
 {
     auto *widget = form.findChild<Widget *>(QString::fromLatin1(name));
@@ -723,11 +727,9 @@ void requireGenerated(const TfrmMain &form, const QStringList &errors, std::int3
 double scheduleGenerateClick(const QString &folder, const ScheduleInputs &inputs, int warmupRuns,
                              int measuredRuns)
 {
-    QStringList errors;
-    platform::setErrorSink([&errors](const QString &message) { errors << message; });
-
-    TfrmMain form(RegionalSettings::usEnglish(), folder);
-    showMainWindow(form, errors);
+    ShownWindow shown(folder);
+    TfrmMain &form = shown.form;
+    const QStringList &errors = shown.errors();
     showPaymentSchedulePage(form);
     auto *generate = child<QAbstractButton>(form, "btnGenerate");
     if (form.qMortgage.field(u"TermInMonth").asInteger() != inputs.termInMonth)
@@ -748,8 +750,6 @@ double scheduleGenerateClick(const QString &folder, const ScheduleInputs &inputs
         },
         warmupRuns, measuredRuns);
 
-    frmMain = nullptr;
-    platform::resetErrorSink();
     return ms;
 }
 
@@ -865,11 +865,9 @@ bool hasTextIn(const QImage &image, int x, int width)
 // repaint of the grid paints it.
 void schedulePaintFlatEnd(const QString &folder, std::int32_t term)
 {
-    QStringList errors;
-    platform::setErrorSink([&errors](const QString &message) { errors << message; });
-
-    TfrmMain form(RegionalSettings::usEnglish(), folder);
-    showMainWindow(form, errors);
+    ShownWindow shown(folder);
+    TfrmMain &form = shown.form;
+    const QStringList &errors = shown.errors();
     if (form.qAmortization.recordCount() != term)
         throw Error("the current mortgage has " + std::to_string(form.qAmortization.recordCount()) +
                     " months, expected " + std::to_string(term));
@@ -912,8 +910,6 @@ void schedulePaintFlatEnd(const QString &folder, std::int32_t term)
     const double flatMs = paintAtEnd(false);
     const double groupedMs = paintAtEnd(true);
 
-    frmMain = nullptr;
-    platform::resetErrorSink();
     report("schedule_paint_flat_end", flatMs, groupedMs);
 }
 
@@ -1154,8 +1150,8 @@ private:
 // it (so no closing dialog is asked). A run takes long: fewer runs.
 double windowStartFirstPaint(const QString &folder, const std::vector<ScheduledMortgage> &mortgages)
 {
-    QStringList errors;
-    platform::setErrorSink([&errors](const QString &message) { errors << message; });
+    ErrorCapture capture;
+    const QStringList &errors = capture.errors;
 
     const double ms = medianMs(
         [&] {
@@ -1185,7 +1181,6 @@ double windowStartFirstPaint(const QString &folder, const std::vector<ScheduledM
         },
         1, 9);
 
-    platform::resetErrorSink();
     return ms;
 }
 
@@ -1200,13 +1195,9 @@ double windowStartFirstPaint(const QString &folder, const std::vector<ScheduledM
 // the timed part. Runs alternate between the first two rows of the list.
 double selectMortgage(const QString &folder, const std::vector<ScheduledMortgage> &mortgages)
 {
-    QStringList errors;
-    platform::setErrorSink([&errors](const QString &message) { errors << message; });
-
-    TfrmMain form(RegionalSettings::usEnglish(), folder);
-    frmMain = &form;
-    form.show();
-    QCoreApplication::processEvents();
+    ShownWindow shown(folder, int(mortgages.size()));
+    TfrmMain &form = shown.form;
+    const QStringList &errors = shown.errors();
     requireSelected(form, errors, mortgages, 0);
     showPaymentSchedulePage(form);
     auto *grid = child<QTreeView>(form, "grdAmort");
@@ -1232,8 +1223,6 @@ double selectMortgage(const QString &folder, const std::vector<ScheduledMortgage
         return elapsed;
     });
 
-    frmMain = nullptr;
-    platform::resetErrorSink();
     return ms;
 }
 
