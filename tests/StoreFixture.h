@@ -19,6 +19,39 @@
 
 #include <unistd.h>
 
+// Another program holding the file's write lock, from its start until
+// release() or its end.
+class OtherProgramLock
+{
+public:
+    explicit OtherProgramLock(const QString &path) : m_name(QUuid::createUuid().toString())
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        db.setDatabaseName(path);
+        m_held = db.open() && QSqlQuery(db).exec(QStringLiteral("BEGIN EXCLUSIVE"));
+    }
+    ~OtherProgramLock()
+    {
+        release();
+        QSqlDatabase::database(m_name, false).close();
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    OtherProgramLock(const OtherProgramLock &) = delete;
+    OtherProgramLock &operator=(const OtherProgramLock &) = delete;
+
+    bool isHeld() const { return m_held; }
+    void release()
+    {
+        if (m_held)
+            QSqlQuery(QSqlDatabase::database(m_name, false)).exec(QStringLiteral("ROLLBACK"));
+        m_held = false;
+    }
+
+private:
+    QString m_name;
+    bool m_held = false;
+};
+
 struct MortgageRow
 {
     int sequence;

@@ -321,20 +321,14 @@ void TestSchedulePages::lockedFileLeavesTheOldSchedule()
     TfrmMain &window = f.show();
     f.schedule();
     const QStringList before = storedSchedule(f.store, 1);
-    const QString other = QUuid::createUuid().toString();
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), other);
-        db.setDatabaseName(f.store.path());
-        QVERIFY(db.open());
-        QSqlQuery lock(db);
-        QVERIFY(lock.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+        OtherProgramLock lock(f.store.path());
+        QVERIFY(lock.isHeld());
         f.schedule();
         QCOMPARE(f.errors.size(), 1);
         QVERIFY2(f.errors.first().contains(QStringLiteral("in use by another program")), qPrintable(f.errors.first()));
         QCOMPARE(window.qAmortization.recordCount(), 360);
-        QVERIFY(lock.exec(QStringLiteral("ROLLBACK")));
     }
-    QSqlDatabase::removeDatabase(other);
     QCOMPARE(storedSchedule(f.store, 1), before);
     f.schedule();
     QCOMPARE(f.errors.size(), 1);

@@ -509,13 +509,9 @@ void TestStore::lockedFileFailsWithinBoundedTime()
     m.query.field(u"MortgageName").setString(QStringLiteral("Changed"));
 
     // Another connection, as another program would, holds the write lock.
-    const QString other = QStringLiteral("other-writer");
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), other);
-        db.setDatabaseName(fixture.path());
-        QVERIFY(db.open());
-        QSqlQuery lock(db);
-        QVERIFY(lock.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+        OtherProgramLock lock(fixture.path());
+        QVERIFY(lock.isHeld());
 
         QElapsedTimer timer;
         timer.start();
@@ -523,10 +519,7 @@ void TestStore::lockedFileFailsWithinBoundedTime()
         QVERIFY2(text.contains(QStringLiteral("in use by another program")), qPrintable(text));
         QVERIFY(timer.elapsed() < 10000);
         QCOMPARE(m.query.state(), Query::State::Edit);
-
-        QVERIFY(lock.exec(QStringLiteral("ROLLBACK")));
     }
-    QSqlDatabase::removeDatabase(other);
     m.query.post();
     QCOMPARE(fixture.value(QStringLiteral("SELECT MortgageName FROM tblMortgage")).toString(), QStringLiteral("Changed"));
 }
