@@ -73,17 +73,6 @@ TfrmMain::TfrmMain(const RegionalSettings &settings, const QString &databaseFold
     qMortgage.setSql(QStringLiteral("SELECT * FROM tblMortgage\nORDER BY NameSequence"));
     qAmortization.setSql(QStringLiteral("SELECT * FROM tblAmortization\nWHERE MortgageID=:MortgageID"));
     qMonth.setSql(QStringLiteral("SELECT * FROM tblMonth"));
-    // The schedule rows' calculated columns, in their places among the stored ones.
-    static const store::ColumnDef payYear{"PayYear", store::FieldType::Integer};
-    static const store::ColumnDef totalPayment{"TotalPayment", store::FieldType::Money, true};
-    static const store::ColumnDef actualTotal{"ActualTotal", store::FieldType::Money, true};
-    qAmortization.addCalculatedField(payYear, "PayDate");
-    qAmortization.addCalculatedField(totalPayment, "ActualPrincipal");
-    qAmortization.addCalculatedField(actualTotal);
-    qAmortization.onCalcFields = [this](Query &dataSet) { qAmortizationCalcFields(dataSet); };
-    qAmortization.field(u"PayDate").onGetText = [this](const Field &sender, bool displayText) {
-        return qAmortizationPayDateGetText(sender, displayText);
-    };
     dsMortgage.setDataSet(&qMortgage);
     dsAmortization.setDataSet(&qAmortization);
     dsMonth.setDataSet(&qMonth);
@@ -109,19 +98,7 @@ TfrmMain::TfrmMain(const RegionalSettings &settings, const QString &databaseFold
     ui->btnGenerate->setIcon(img16x16.icon(26, 27));
     platform::bindDataControls(this, {&dsMortgage, &dsAmortization, &dsMonth});
 
-    SchedulePages::setUpPaymentView(tvAmort, *ui->grdAmort);
-    SchedulePages::setUpPrepaymentView(tvPrepay, *ui->grdPrepay);
-    auto onDisplayText = [this](platform::GroupedTableModel &view, const char *column,
-                                void (TfrmMain::*handler)(int, QString &)) {
-        view.setDisplayTextHandler(view.columnIndex(QString::fromLatin1(column)),
-                                   [this, handler](int record, QString &text) { (this->*handler)(record, text); });
-    };
-    onDisplayText(tvAmort, "tvAmortTotalPrincipal", &TfrmMain::tvAmortTotalPrincipalGetDisplayText);
-    onDisplayText(tvAmort, "tvAmortTotalInterest", &TfrmMain::tvAmortTotalInterestGetDisplayText);
-    onDisplayText(tvPrepay, "tvPrepayPrincipalPaid", &TfrmMain::tvPrepayPrincipalPaidGetDisplayText);
-    onDisplayText(tvPrepay, "tvPrepayInterestPaid", &TfrmMain::tvPrepayInterestPaidGetDisplayText);
-    tvAmort.setDataSource(&dsAmortization);
-    tvPrepay.setDataSource(&dsAmortization);
+    setUpSchedules();
 
     // Nothing can be calculated or generated until a mortgage is open.
     ui->btnCalculate->setEnabled(false);
@@ -161,6 +138,37 @@ TfrmMain::TfrmMain(const RegionalSettings &settings, const QString &databaseFold
     connect(m_sizeMoveQuiet, &QTimer::timeout, this, [this] { guarded([this] { WMExitSizeMove(); }); });
 
     guarded([this] { FormCreate(); });
+}
+
+// The schedule query's calculated columns and month text, and the two
+// schedule views with their running-total handlers.
+void TfrmMain::setUpSchedules()
+{
+    // The schedule rows' calculated columns, in their places among the stored ones.
+    static const store::ColumnDef payYear{"PayYear", store::FieldType::Integer};
+    static const store::ColumnDef totalPayment{"TotalPayment", store::FieldType::Money, true};
+    static const store::ColumnDef actualTotal{"ActualTotal", store::FieldType::Money, true};
+    qAmortization.addCalculatedField(payYear, "PayDate");
+    qAmortization.addCalculatedField(totalPayment, "ActualPrincipal");
+    qAmortization.addCalculatedField(actualTotal);
+    qAmortization.onCalcFields = [this](Query &dataSet) { qAmortizationCalcFields(dataSet); };
+    qAmortization.field(u"PayDate").onGetText = [this](const Field &sender, bool displayText) {
+        return qAmortizationPayDateGetText(sender, displayText);
+    };
+
+    SchedulePages::setUpPaymentView(tvAmort, *ui->grdAmort);
+    SchedulePages::setUpPrepaymentView(tvPrepay, *ui->grdPrepay);
+    auto onDisplayText = [this](platform::GroupedTableModel &view, const char *column,
+                                void (TfrmMain::*handler)(int, QString &)) {
+        view.setDisplayTextHandler(view.columnIndex(QString::fromLatin1(column)),
+                                   [this, handler](int record, QString &text) { (this->*handler)(record, text); });
+    };
+    onDisplayText(tvAmort, "tvAmortTotalPrincipal", &TfrmMain::tvAmortTotalPrincipalGetDisplayText);
+    onDisplayText(tvAmort, "tvAmortTotalInterest", &TfrmMain::tvAmortTotalInterestGetDisplayText);
+    onDisplayText(tvPrepay, "tvPrepayPrincipalPaid", &TfrmMain::tvPrepayPrincipalPaidGetDisplayText);
+    onDisplayText(tvPrepay, "tvPrepayInterestPaid", &TfrmMain::tvPrepayInterestPaidGetDisplayText);
+    tvAmort.setDataSource(&dsAmortization);
+    tvPrepay.setDataSource(&dsAmortization);
 }
 
 TfrmMain::~TfrmMain()

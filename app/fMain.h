@@ -129,6 +129,7 @@ private:
     void reportForeignValues(const calvora::store::Query &query);
     // Add, Delete, Save, Calculate and Schedule act only on an open list.
     void requireMortgageList() const;
+    void setUpSchedules();
     // Opens every year group of the payment view, then of the prepayment view.
     void ExpandYearGroups();
     // The steps of a schedule generation that change the file; run inside
