@@ -108,6 +108,11 @@ public:
     int shownPosition(int record) const;
 
     int recordCount() const { return int(m_records.size()); }
+    // The records in the view's order (sorted by the sort column), whatever
+    // the grouping or opening.
+    const std::vector<int> &sortedRecords() const { return m_records; }
+    // A record's amount in a column, as shownAmount gives it for a data row.
+    std::optional<Currency> recordAmount(int record, int column) const { return amount(record, fieldOf(column)); }
     QString cellText(int record, int column) const;
     QString groupRowText(int group) const;
     QString groupFooterText(int group, int column) const;
