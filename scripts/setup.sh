@@ -3,7 +3,7 @@
 # configures and builds the project in build/. Sourced by run.sh and test.sh.
 set -euo pipefail
 
-PACKAGES=(cmake g++ make qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev qt6-charts-dev poppler-utils
+PACKAGES=(cmake g++ make qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev qt6-charts-dev libqt6opengl6-dev poppler-utils
           xvfb xauth fonts-liberation fonts-dejavu-core)
 
 missing=()
