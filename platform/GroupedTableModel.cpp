@@ -263,6 +263,7 @@ void GroupedTableModel::buildGroups()
 
 void GroupedTableModel::buildShownRows()
 {
+    m_running.clear();
     m_shown.clear();
     m_positionOfRecord.assign(m_records.size(), -1);
     auto addRecord = [this](int record) {
@@ -303,6 +304,84 @@ void GroupedTableModel::expandAll()
         group.expanded = true;
     buildShownRows();
     emit expansionChanged();
+}
+
+Currency GroupedTableModel::runningTotal(int position, int column) const
+{
+    auto known = m_running.find(column);
+    if (known == m_running.end()) {
+        // One pass down the shown rows: each month adds to the one above it,
+        // a group row starts again from nothing.
+        std::vector<RunningCell> cells(m_shown.size());
+        const int field = fieldOf(column);
+        RunningCell above{0, RunningCell::Sum};
+        for (std::size_t p = 0; p < m_shown.size(); ++p) {
+            if (m_shown[p].first != RowKind::Data) {
+                above = {0, RunningCell::Sum};
+                cells[p] = above;
+                continue;
+            }
+            RunningCell cell = above;
+            if (cell.state == RunningCell::Sum) {
+                if (const std::optional<Currency> value = amount(m_shown[p].second, field)) {
+                    try {
+                        cell.raw = (Currency::fromRaw(cell.raw) + *value).raw();
+                    } catch (const Error &) {
+                        cell.state = RunningCell::Overflow;
+                    }
+                } else {
+                    cell.state = RunningCell::Empty;
+                }
+            }
+            cells[p] = cell;
+            above = cell;
+        }
+        known = m_running.emplace(column, std::move(cells)).first;
+    }
+    if (position < 0)
+        return Currency();
+    const RunningCell &cell = known->second.at(std::size_t(position));
+    if (cell.state == RunningCell::Empty)
+        throw ConvertError("Could not convert variant of type (Null) into type (Double)");
+    if (cell.state == RunningCell::Overflow)
+        throw FloatError(FloatFault::Overflow);
+    return Currency::fromRaw(cell.raw);
+}
+
+GroupedTableModel::AmountKind GroupedTableModel::amountKind(int column) const
+{
+    const Column &c = m_columns.at(std::size_t(column));
+    if (!c.runningTotalOf.isEmpty() || c.currencyCell)
+        return AmountKind::Money;
+    const store::Field *field = boundField(column);
+    if (!field || !isNumeric(field->type()))
+        return AmountKind::None;
+    return field->type() == store::FieldType::Money || field->type() == store::FieldType::Double ? AmountKind::Money
+                                                                                                   : AmountKind::Whole;
+}
+
+std::optional<Currency> GroupedTableModel::cellAmount(int position, int column) const
+{
+    if (position < 0 || position >= shownRowCount() || shownRowKind(position) != RowKind::Data)
+        return std::nullopt;
+    const Column &c = m_columns.at(std::size_t(column));
+    if (c.runningTotalOf.isEmpty())
+        return shownAmount(position, column);
+    for (std::size_t summed = 0; summed < m_columns.size(); ++summed) {
+        if (m_columns[summed].field == c.runningTotalOf) {
+            try {
+                return runningTotal(position, int(summed));
+            } catch (const Error &) {
+                return std::nullopt;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<Currency> GroupedTableModel::groupSum(int group, int summary) const
+{
+    return m_groups.at(std::size_t(group)).sums.at(std::size_t(summary));
 }
 
 int GroupedTableModel::shownPosition(int record) const

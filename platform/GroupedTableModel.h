@@ -8,6 +8,7 @@
 #include <QAbstractItemModel>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -47,6 +48,9 @@ public:
         int width = 0;
         int minWidth = 0;
         bool currencyCell = false; // a column without a field that shows money, right-aligned
+        // A column without a field that shows, for each month, the running
+        // total of the column bound to this field (see runningTotal).
+        QString runningTotalOf;
         DisplayTextHandler onGetDisplayText;
     };
 
@@ -106,6 +110,29 @@ public:
     std::optional<Currency> shownAmount(int position, int column) const;
     // Where a record stands among the shown rows; -1 inside a closed group.
     int shownPosition(int record) const;
+
+    // The running total of a column at a shown row: the column's amounts
+    // added up from that row upwards to the first month after a group row
+    // (or the top). Kept for every shown row after the first call, until the
+    // shown rows change. Throws a conversion error when an empty value is
+    // among them and the money type's overflow error when the sum leaves it.
+    Currency runningTotal(int position, int column) const;
+
+    // What a column's cells hold as a figure: money, a whole number, or
+    // none (a text such as a month).
+    enum class AmountKind { None, Money, Whole };
+    AmountKind amountKind(int column) const;
+    // The figure of a shown data row's cell: its bound amount, or its
+    // running total; none for an empty value or a text column.
+    std::optional<Currency> cellAmount(int position, int column) const;
+
+    // The summaries as added, each with the table column it stands under
+    // resolved (-1: none), its group sums and its sum over every record.
+    int summaryCount() const { return int(m_summaries.size()); }
+    const Summary &summary(int index) const { return m_summaries.at(std::size_t(index)).summary; }
+    int summaryColumn(int index) const { return m_summaries.at(std::size_t(index)).column; }
+    std::optional<Currency> groupSum(int group, int summary) const;
+    std::optional<Currency> totalSum(int summary) const { return m_totals.at(std::size_t(summary)); }
 
     int recordCount() const { return int(m_records.size()); }
     // The records in the view's order (sorted by the sort column), whatever
@@ -184,6 +211,14 @@ private:
     std::vector<std::optional<Currency>> m_totals;   // one per summary, over every record
     std::vector<std::pair<RowKind, int>> m_shown;
     std::vector<int> m_positionOfRecord;
+
+    // Running totals by table column, one per shown row; built on first use.
+    struct RunningCell
+    {
+        std::int64_t raw = 0;
+        enum State : unsigned char { Sum, Empty, Overflow } state = Sum;
+    };
+    mutable std::map<int, std::vector<RunningCell>> m_running;
 };
 
 // Read for every cell of a running total: kept inline.
