@@ -9,6 +9,7 @@
 #include "BrindlewwDBGrid.h"
 #include "Images16.h"
 #include "SchedulePages.h"
+#include "ScheduleViews.h"
 #include "Transaction.h"
 #include "StoreError.h"
 #include "About.h"
@@ -99,6 +100,7 @@ TfrmMain::TfrmMain(const RegionalSettings &settings, const QString &databaseFold
     platform::bindDataControls(this, {&dsMortgage, &dsAmortization, &dsMonth});
 
     setUpSchedules();
+    setUpReports();
 
     // Nothing can be calculated or generated until a mortgage is open.
     ui->btnCalculate->setEnabled(false);
@@ -144,13 +146,7 @@ TfrmMain::TfrmMain(const RegionalSettings &settings, const QString &databaseFold
 // schedule views with their running-total handlers.
 void TfrmMain::setUpSchedules()
 {
-    // The schedule rows' calculated columns, in their places among the stored ones.
-    static const store::ColumnDef payYear{"PayYear", store::FieldType::Integer};
-    static const store::ColumnDef totalPayment{"TotalPayment", store::FieldType::Money, true};
-    static const store::ColumnDef actualTotal{"ActualTotal", store::FieldType::Money, true};
-    qAmortization.addCalculatedField(payYear, "PayDate");
-    qAmortization.addCalculatedField(totalPayment, "ActualPrincipal");
-    qAmortization.addCalculatedField(actualTotal);
+    report::AddScheduleCalculatedFields(qAmortization);
     qAmortization.onCalcFields = [this](Query &dataSet) { qAmortizationCalcFields(dataSet); };
     qAmortization.field(u"PayDate").onGetText = [this](const Field &sender, bool displayText) {
         return qAmortizationPayDateGetText(sender, displayText);
@@ -448,6 +444,7 @@ void TfrmMain::qMortgageAfterScroll(Query &)
     ui->btnGenerate->setEnabled(calculated);
     ui->btnReGenerate->setEnabled(calculated);
     ExpandYearGroups();
+    UpdateReconciliation();
 }
 
 bool TfrmMain::InputIncomplete() const
@@ -521,6 +518,8 @@ void TfrmMain::pnlMortgagesMouseLeave()
 
 bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
 {
+    if ((watched == ui->tbSchedule || watched == ui->RzToolbar2) && event->type() == QEvent::Resize)
+        placeReportButtons();
     if (watched == ui->pnlMortgages) {
         if (event->type() == QEvent::Enter)
             guarded([this] { pnlMortgagesMouseEnter(); });
@@ -538,41 +537,6 @@ void TfrmMain::ExpandYearGroups()
 
 namespace {
 
-
-// Adds each month of a schedule to the schedule query as a new row of the
-// mortgage, stored as soon as its values are set.
-class ScheduleRowInserter : public ScheduleRowWriter
-{
-public:
-    ScheduleRowInserter(Query &query, qint32 mortgageId)
-        : m_query(query), m_mortgageId(mortgageId), m_interest(query.field(u"Interest")),
-          m_principal(query.field(u"Principal")), m_principalLeft(query.field(u"PrincipalLeft")),
-          m_payDate(query.field(u"PayDate")), m_mortgage(query.field(u"MortgageID")),
-          m_actualInterest(query.field(u"ActualInterest")), m_actualPrincipal(query.field(u"ActualPrincipal")),
-          m_actualLeft(query.field(u"ActualLeft"))
-    {
-    }
-
-    void writeRow(const ScheduleRow &row) override
-    {
-        m_query.append();
-        m_interest.setCurrency(row.interest);
-        m_principal.setCurrency(row.principal);
-        m_principalLeft.setCurrency(row.principalLeft);
-        m_payDate.setDate(row.payDate);
-        m_mortgage.setInteger(m_mortgageId);
-        m_actualInterest.setCurrency(row.actualInterest);
-        m_actualPrincipal.setCurrency(row.actualPrincipal);
-        m_actualLeft.setCurrency(row.actualLeft);
-        m_query.post();
-    }
-
-private:
-    Query &m_query;
-    qint32 m_mortgageId;
-    Field &m_interest, &m_principal, &m_principalLeft, &m_payDate, &m_mortgage, &m_actualInterest,
-        &m_actualPrincipal, &m_actualLeft;
-};
 
 // A footer sum as money; a sum over no rows has no value.
 Currency footerAmount(const platform::GroupedTableModel &view, int index)
@@ -630,7 +594,7 @@ void TfrmMain::replaceSchedule()
         Query::DisabledControls detached(qAmortization);
         qAmortization.setParameter(QStringLiteral("MortgageID"), id);
         qAmortization.requery();
-        ScheduleRowInserter writer(qAmortization, id);
+        report::ScheduleRowInserter writer(qAmortization, id);
         payoffMonth = GenerateSchedule(inputs, writer);
         qAmortization.first();
     }
@@ -673,22 +637,13 @@ void TfrmMain::restoreAfterFailedGeneration(const Query::RecordSnapshot &before)
 
 void TfrmMain::qAmortizationCalcFields(Query &dataSet)
 {
-    // A value that does not fit its column leaves what is computed from it empty.
-    const Field &payDate = dataSet.field(u"PayDate");
-    if (!payDate.isForeign())
-        dataSet.field(u"PayYear").setInteger(decodeDate(payDate.asDate()).year);
     const Field &monthly = qMortgage.field(u"MonthlyPayment");
-    if (!monthly.isForeign())
-        dataSet.field(u"TotalPayment").setCurrency(monthly.asCurrency());
-    const Field &principal = dataSet.field(u"ActualPrincipal");
-    const Field &interest = dataSet.field(u"ActualInterest");
-    if (!principal.isForeign() && !interest.isForeign())
-        dataSet.field(u"ActualTotal").setCurrency(principal.asCurrency() + interest.asCurrency());
+    report::CalculateScheduleRow(dataSet, monthly.isForeign() ? std::nullopt : std::optional(monthly.asCurrency()));
 }
 
 QString TfrmMain::qAmortizationPayDateGetText(const Field &sender, bool) const
 {
-    return qt(formatDate("mmm yyyy", sender.asDate(), MainConnection.regionalSettings()));
+    return report::ScheduleMonthText(sender, MainConnection.regionalSettings());
 }
 
 void TfrmMain::chkGroupClick()
@@ -729,25 +684,21 @@ double RunningColumnTotal(const platform::GroupedTableModel &rows, int position,
 {
     // Added up exactly in ten-thousandths: a long schedule of large amounts
     // never loses a cent to binary fractions on the way.
-    Currency total;
-    for (int p = position; p >= 0; --p) {
-        if (rows.shownRowKind(p) != platform::GroupedTableModel::RowKind::Data)
-            break;
-        const std::optional<Currency> value = rows.shownAmount(p, column);
-        if (!value)
-            throw ConvertError("Could not convert variant of type (Null) into type (Double)");
-        total += *value;
-    }
-    return ext::toDouble(total.toExtended());
+    return ext::toDouble(rows.runningTotal(position, column).toExtended());
 }
 
-void TfrmMain::RunningTotalText(const platform::GroupedTableModel &view, QStringView boundField, int record,
+void TfrmMain::RunningTotalText(const platform::GroupedTableModel &view, QStringView runningColumn, int record,
                                 QString &text) const
 {
     try {
+        // The running-total column says which column it adds up.
+        const int running = view.columnIndex(runningColumn);
+        if (running < 0)
+            return;
+        const QString &summed = view.column(running).runningTotalOf;
         int column = -1;
         for (int c = 0; c < view.columnCountTotal() && column < 0; ++c) {
-            if (view.column(c).field == boundField)
+            if (view.column(c).field == summed)
                 column = c;
         }
         if (column < 0)
@@ -761,20 +712,20 @@ void TfrmMain::RunningTotalText(const platform::GroupedTableModel &view, QString
 
 void TfrmMain::tvAmortTotalPrincipalGetDisplayText(int record, QString &text)
 {
-    RunningTotalText(tvAmort, u"Principal", record, text);
+    RunningTotalText(tvAmort, u"tvAmortTotalPrincipal", record, text);
 }
 
 void TfrmMain::tvAmortTotalInterestGetDisplayText(int record, QString &text)
 {
-    RunningTotalText(tvAmort, u"Interest", record, text);
+    RunningTotalText(tvAmort, u"tvAmortTotalInterest", record, text);
 }
 
 void TfrmMain::tvPrepayPrincipalPaidGetDisplayText(int record, QString &text)
 {
-    RunningTotalText(tvPrepay, u"ActualPrincipal", record, text);
+    RunningTotalText(tvPrepay, u"tvPrepayPrincipalPaid", record, text);
 }
 
 void TfrmMain::tvPrepayInterestPaidGetDisplayText(int record, QString &text)
 {
-    RunningTotalText(tvPrepay, u"ActualInterest", record, text);
+    RunningTotalText(tvPrepay, u"tvPrepayInterestPaid", record, text);
 }

@@ -14,6 +14,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 namespace Ui {
 class TfrmMain;
@@ -23,6 +24,7 @@ class QToolButton;
 class QPushButton;
 class QLineEdit;
 class QTimer;
+class QLabel;
 
 // The main window: the selected mortgage in a summary strip and five pages,
 // the mortgage list, and every data component of the program.
@@ -92,6 +94,20 @@ public:
     void tvPrepayPrincipalPaidGetDisplayText(int record, QString &text);
     void tvPrepayInterestPaidGetDisplayText(int record, QString &text);
 
+    // Beyond the pages: the schedules taken out of the program, and the
+    // mortgages seen as a chart or side by side. Each has a menu entry in
+    // the grids' and lists' context menus and a shortcut.
+    // The view of the schedule page shown; none on the other pages.
+    calvora::platform::GroupedTableModel *currentScheduleView();
+    // Asks for a file and writes the view as CSV to it.
+    void exportSchedule(const calvora::platform::GroupedTableModel &view);
+    // Writes the view as CSV to path, replacing the file only once the whole
+    // text is written; throws with the reason when it cannot.
+    void exportScheduleTo(const calvora::platform::GroupedTableModel &view, const QString &path) const;
+    // The reconciliation line under each schedule, for the selected mortgage.
+    void UpdateReconciliation();
+    QString reconciliationText(const calvora::platform::GroupedTableModel &view) const;
+
     // A click into an input amount selects its whole text, so typing replaces it.
     void edtPriceClick(QLineEdit *sender);
 
@@ -130,6 +146,10 @@ private:
     // Add, Delete, Save, Calculate and Schedule act only on an open list.
     void requireMortgageList() const;
     void setUpSchedules();
+    // The menu entries, shortcuts, tool buttons and reconciliation lines.
+    void setUpReports();
+    // Places the schedule tool bars' own buttons at their right ends.
+    void placeReportButtons();
     // Opens every year group of the payment view, then of the prepayment view.
     void ExpandYearGroups();
     // The steps of a schedule generation that change the file; run inside
@@ -138,9 +158,10 @@ private:
     // After a failed generation: the mortgage record and the schedule on
     // screen as they were before the click.
     void restoreAfterFailedGeneration(const calvora::store::Query::RecordSnapshot &before) noexcept;
-    // The running total of a view's month cell, summing the view's column
-    // bound to boundField; a failure leaves the text as the grid made it.
-    void RunningTotalText(const calvora::platform::GroupedTableModel &view, QStringView boundField, int record,
+    // The text of a running-total cell of a view: the column it adds up,
+    // summed over the months shown above; a failure leaves the text as the
+    // grid made it.
+    void RunningTotalText(const calvora::platform::GroupedTableModel &view, QStringView runningColumn, int record,
                           QString &text) const;
 
     std::unique_ptr<Ui::TfrmMain> ui;
@@ -156,6 +177,9 @@ private:
     QRect m_placedGeometry;
     QTimer *m_sizeMoveQuiet = nullptr;
     std::map<QString, QStringList> m_reportedForeignValues;
+    QLabel *m_amortReconciliation = nullptr;
+    QLabel *m_prepayReconciliation = nullptr;
+    std::vector<QWidget *> m_reportButtons[2]; // right ends of the two schedule tool bars
 };
 
 // Adds up a column over the shown rows of a view, from the row at position

@@ -1,5 +1,6 @@
 // calvora-calc --loan AMOUNT --rate PERCENT --term MONTHS [--start YYYY-MM
-// [--prepayment AMOUNT] [--csv]]: the payment calculation of the main
+// [--prepayment AMOUNT] [--csv | --export payment|prepayment [--flat]]]: the
+// payment calculation of the main
 // window's Calculate button, and with --start the payment schedule the core
 // generates from its results, for scripts. Prints the results as one JSON
 // object on one line, keyed by their column names:
@@ -13,7 +14,9 @@
 //    "rows":[{"PayDate":"2005-03-01","Interest":"500.0000",...},...]}
 //
 // and --csv prints the months alone as CSV instead: a header line of the
-// column names, then one line a month with the same texts.
+// column names, then one line a month with the same texts. --export prints
+// a schedule view as the window exports it (grouped by year, or with --flat
+// without grouping), built by the same code from a scratch database file.
 //
 // Money is a string with exactly four decimals and "." (the stored precision,
 // so nothing is lost to a binary float on the way); terms are numbers, dates
@@ -30,8 +33,13 @@
 #include "LoanMath.h"
 #include "RegionalSettings.h"
 #include "Schedule.h"
+#include "ScratchSchedule.h"
+#include "TableExport.h"
+
+#include <QCoreApplication>
 
 #include <array>
+#include <clocale>
 #include <cstdint>
 #include <cstdio>
 #include <exception>
@@ -48,7 +56,8 @@ constexpr int ExitFault = 1;
 constexpr int ExitUsage = 2;
 
 constexpr const char *Usage = "usage: calvora-calc --loan AMOUNT --rate PERCENT --term MONTHS\n"
-                              "                    [--start YYYY-MM [--prepayment AMOUNT] [--csv]]\n"
+                              "                    [--start YYYY-MM [--prepayment AMOUNT]\n"
+                              "                     [--csv | --export payment|prepayment [--flat]]]\n"
                               "       calvora-calc --help\n";
 
 constexpr const char *Help =
@@ -69,6 +78,11 @@ constexpr const char *Help =
     "                       as for --loan (100); 0 when not given; needs --start\n"
     "  --csv                print the months of the schedule as CSV instead of the JSON\n"
     "                       object; needs --start\n"
+    "  --export VIEW        print the \"Payment Schedule\" (payment) or \"Prepayment\n"
+    "                       Schedule\" (prepayment) view as the window's Export writes\n"
+    "                       it, instead of the JSON object; needs --start\n"
+    "  --flat               with --export: the view without the yearly summary, running\n"
+    "                       totals from the first month\n"
     "  --help               this text\n"
     "\n"
     "Output: one JSON object on one line with these keys, in this order:\n"
@@ -104,6 +118,12 @@ constexpr const char *Help =
     "then one line a month with the same texts as in the JSON rows, unquoted\n"
     "(2005-03-01,500.0000,99.5505,...).\n"
     "\n"
+    "With --export the output is the CSV file the window's Export writes for that view:\n"
+    "UTF-8 with a byte order mark, CRLF line ends; a header of \"Row\", the shown\n"
+    "captions and \"Sum of ...\" columns for sums under hidden columns; then the rows as\n"
+    "shown (\"group\", \"month\", \"year total\") and a last \"total\" row. Month texts\n"
+    "follow the locale, as in the window.\n"
+    "\n"
     "Exit status: 0 done, 1 the calculation or the schedule failed (a zero term, rate\n"
     "or loan, a schedule reaching outside the years 1 to 9999, an amount out of range;\n"
     "the reason is printed on standard error and nothing on standard output), 2 bad\n"
@@ -120,7 +140,9 @@ struct Arguments
     std::optional<std::string> term;
     std::optional<std::string> start;
     std::optional<std::string> prepayment;
+    std::optional<std::string> exportView;
     bool csv = false;
+    bool flat = false;
     bool help = false;
 };
 
@@ -145,12 +167,13 @@ std::string readArguments(int argc, char *argv[], Arguments &arguments)
         }
         const std::size_t equals = argument.find('=');
         const std::string_view name = argument.substr(0, equals);
-        if (name == "--csv") {
+        if (name == "--csv" || name == "--flat") {
+            bool &flag = name == "--csv" ? arguments.csv : arguments.flat;
             if (equals != std::string_view::npos)
-                fail("option --csv takes no value");
-            else if (arguments.csv)
-                fail("option --csv is given more than once");
-            arguments.csv = true;
+                fail("option " + std::string(name) + " takes no value");
+            else if (flag)
+                fail("option " + std::string(name) + " is given more than once");
+            flag = true;
             continue;
         }
         std::optional<std::string> *slot = nullptr;
@@ -164,6 +187,8 @@ std::string readArguments(int argc, char *argv[], Arguments &arguments)
             slot = &arguments.start;
         else if (name == "--prepayment")
             slot = &arguments.prepayment;
+        else if (name == "--export")
+            slot = &arguments.exportView;
         else {
             fail("unknown option " + std::string(name));
             continue;
@@ -196,6 +221,14 @@ std::string readArguments(int argc, char *argv[], Arguments &arguments)
             fail("option --prepayment needs --start");
         else if (arguments.csv && !arguments.start)
             fail("option --csv needs --start");
+        else if (arguments.exportView && !arguments.start)
+            fail("option --export needs --start");
+        else if (arguments.exportView && arguments.csv)
+            fail("options --csv and --export exclude each other");
+        else if (arguments.flat && !arguments.exportView)
+            fail("option --flat needs --export");
+        else if (arguments.exportView && *arguments.exportView != "payment" && *arguments.exportView != "prepayment")
+            fail("option --export takes payment or prepayment, not '" + *arguments.exportView + "'");
     }
     return problem;
 }
@@ -397,6 +430,20 @@ int usageError(const std::string &reason)
 
 } // namespace
 
+// A schedule view as the window's Export writes it, from a scratch file.
+std::string exportView(ScheduleInputs inputs, const PaymentResults &payments, const Arguments &arguments)
+{
+    inputs.monthlyPayment = payments.monthlyPayment;
+    // Month names follow the locale, as the window's do.
+    const RegionalSettings local = RegionalSettings::fromProcessLocale();
+    report::ScratchSchedule schedule(inputs, local);
+    platform::GroupedTableModel &view =
+        *arguments.exportView == "payment" ? schedule.paymentView() : schedule.prepaymentView();
+    if (arguments.flat)
+        view.groupBy(-1);
+    return report::ExportCsv(view).toStdString();
+}
+
 int main(int argc, char *argv[])
 {
     const RegionalSettings settings = RegionalSettings::usEnglish();
@@ -421,11 +468,18 @@ int main(int argc, char *argv[])
     try {
         // Formatted before anything is printed: a fault leaves standard output empty.
         const PaymentResults payments = CalculatePayments(inputs.payment);
-        std::optional<Schedule> schedule;
-        if (inputs.schedule)
-            schedule = makeSchedule(*inputs.schedule, payments);
-        output = arguments.csv ? csv(*schedule, settings)
-                               : json(payments, schedule ? &*schedule : nullptr, settings);
+        if (arguments.exportView) {
+            // The store and the views need Qt's application object.
+            QCoreApplication application(argc, argv);
+            std::setlocale(LC_NUMERIC, "C");
+            output = exportView(*inputs.schedule, payments, arguments);
+        } else {
+            std::optional<Schedule> schedule;
+            if (inputs.schedule)
+                schedule = makeSchedule(*inputs.schedule, payments);
+            output = arguments.csv ? csv(*schedule, settings)
+                                   : json(payments, schedule ? &*schedule : nullptr, settings);
+        }
     } catch (const std::exception &e) {
         std::fprintf(stderr, "calvora-calc: %s\n", e.what());
         return ExitFault;
