@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
 #include <QMessageBox>
 
 #include <deque>
@@ -84,5 +85,28 @@ void setNextModalResults(std::initializer_list<int> results)
 }
 
 int queuedModalResults() { return int(modalAnswers().size()); }
+
+namespace {
+std::deque<QString> &saveFileNames()
+{
+    static std::deque<QString> names;
+    return names;
+}
+} // namespace
+
+QString askSaveFileName(QWidget *parent, const QString &caption, const QString &suggested, const QString &filter)
+{
+    if (!saveFileNames().empty()) {
+        QString path = saveFileNames().front();
+        saveFileNames().pop_front();
+        return path;
+    }
+    return QFileDialog::getSaveFileName(parent, caption, suggested, filter);
+}
+
+void setNextSaveFileNames(std::initializer_list<QString> paths)
+{
+    saveFileNames().assign(paths.begin(), paths.end());
+}
 
 } // namespace calvora::platform

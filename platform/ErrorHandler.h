@@ -5,6 +5,7 @@
 #include <functional>
 
 class QDialog;
+class QWidget;
 
 namespace calvora::platform {
 
@@ -34,5 +35,11 @@ void guarded(const std::function<void()> &handler);
 int execModal(QDialog &dialog);
 void setNextModalResults(std::initializer_list<int> results);
 int queuedModalResults();
+
+// Asks where to save a file (the platform's save dialog); returns the chosen
+// path, or an empty text when the person cancels. Tests queue the answers
+// (an empty text cancels) instead of showing the dialog.
+QString askSaveFileName(QWidget *parent, const QString &caption, const QString &suggested, const QString &filter);
+void setNextSaveFileNames(std::initializer_list<QString> paths);
 
 } // namespace calvora::platform

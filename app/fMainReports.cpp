@@ -1,0 +1,235 @@
+// The main window's ways out of its pages: a schedule exported as CSV or
+// printed, the selected mortgage as a chart, the mortgages side by side, and
+// the line under each schedule that shows it adds up to its loan.
+
+#include "fMain.h"
+
+#include "DBGrid.h"
+#include "ErrorHandler.h"
+#include "Errors.h"
+#include "Field.h"
+#include "ScheduleViews.h"
+#include "TableExport.h"
+#include "fSideBar.h"
+#include "ui_fMain.h"
+
+#include <QAction>
+#include <QDir>
+#include <QEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QToolButton>
+
+using namespace calvora;
+using calvora::platform::GroupedTableModel;
+using calvora::platform::guarded;
+using calvora::store::Field;
+
+namespace {
+
+// The three small pictures of the schedule tool bars' own buttons, drawn in
+// the colours of the other tool pictures.
+QIcon reportIcon(char kind)
+{
+    QPixmap picture(16, 16);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    const QColor ink(0x33, 0x4d, 0x80);
+    switch (kind) {
+    case 'e': // a sheet with rows, and an arrow out of it
+        painter.setPen(ink);
+        painter.setBrush(Qt::white);
+        painter.drawRect(1, 1, 10, 13);
+        for (int y = 4; y <= 11; y += 3)
+            painter.drawLine(3, y, 9, y);
+        painter.setPen(QPen(QColor(0x2e, 0x8b, 0x57), 2));
+        painter.drawLine(8, 8, 14, 8);
+        painter.drawLine(12, 5, 15, 8);
+        painter.drawLine(12, 11, 15, 8);
+        break;
+    case 'p': // a printer
+        painter.setPen(ink);
+        painter.setBrush(Qt::white);
+        painter.drawRect(4, 1, 8, 5);
+        painter.setBrush(QColor(0xb0, 0xb8, 0xc8));
+        painter.drawRect(1, 6, 14, 6);
+        painter.setBrush(Qt::white);
+        painter.drawRect(4, 10, 8, 5);
+        break;
+    default: // a chart: bars and a falling line
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(0x5b, 0x8d, 0xc9));
+        painter.drawRect(2, 9, 3, 6);
+        painter.drawRect(7, 6, 3, 9);
+        painter.drawRect(12, 3, 3, 12);
+        painter.setPen(QPen(QColor(0xc0, 0x39, 0x2b), 2));
+        painter.drawLine(1, 2, 15, 12);
+        break;
+    }
+    return QIcon(picture);
+}
+
+// A file name from a mortgage's name: characters no file system takes
+// become "_".
+QString fileNamePart(QString name)
+{
+    static const QString refused = QStringLiteral("/\\:*?\"<>|");
+    for (QChar &c : name) {
+        if (refused.contains(c) || c.unicode() < 0x20)
+            c = QLatin1Char('_');
+    }
+    name = name.trimmed();
+    return name.isEmpty() ? QStringLiteral("Mortgage") : name;
+}
+
+} // namespace
+
+void TfrmMain::setUpReports()
+{
+    // The reconciliation line under each schedule grid.
+    auto line = [this](QBoxLayout *layout, const char *name) {
+        auto *label = new QLabel(this);
+        label->setObjectName(QString::fromLatin1(name));
+        QFont font = label->font();
+        font.setPixelSize(11);
+        label->setFont(font);
+        label->setContentsMargins(6, 2, 6, 2);
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        label->setStyleSheet(QStringLiteral("color: #404040; background: #F7F7F8;"));
+        layout->addWidget(label);
+        return label;
+    };
+    m_amortReconciliation = line(ui->tsAmortizationLayout, "lblAmortReconciliation");
+    m_prepayReconciliation = line(ui->tsPrepaymentAmortLayout, "lblPrepayReconciliation");
+    connect(&tvAmort, &QAbstractItemModel::modelReset, this, [this] { guarded([this] { UpdateReconciliation(); }); });
+    connect(&tvPrepay, &QAbstractItemModel::modelReset, this, [this] { guarded([this] { UpdateReconciliation(); }); });
+
+    // The menu entries, each a window-wide shortcut too.
+    auto action = [this](const char *name, const QString &text, const QKeySequence &keys, char icon,
+                         std::function<void()> handler) {
+        auto *entry = new QAction(text, this);
+        entry->setObjectName(QString::fromLatin1(name));
+        entry->setShortcut(keys);
+        entry->setShortcutContext(Qt::WindowShortcut);
+        if (icon)
+            entry->setIcon(reportIcon(icon));
+        connect(entry, &QAction::triggered, this, [handler = std::move(handler)] { guarded(handler); });
+        addAction(entry);
+        return entry;
+    };
+    QAction *exportEntry = action("actExport", QStringLiteral("Export…"), QKeySequence(Qt::CTRL | Qt::Key_E), 'e', [this] {
+        if (GroupedTableModel *view = currentScheduleView())
+            exportSchedule(*view);
+    });
+    exportEntry->setToolTip(QStringLiteral("Export the schedule as shown to a CSV file (Ctrl+E)"));
+
+    const QList<QAction *> scheduleEntries{exportEntry};
+    for (QWidget *grid : {static_cast<QWidget *>(ui->grdAmort), static_cast<QWidget *>(ui->grdPrepay)}) {
+        grid->setContextMenuPolicy(Qt::ActionsContextMenu);
+        grid->addActions(scheduleEntries);
+    }
+
+    // The schedule tool bars' own buttons, at their free right ends.
+    for (int bar = 0; bar < 2; ++bar) {
+        QWidget *toolBar = bar == 0 ? ui->tbSchedule : ui->RzToolbar2;
+        for (QAction *entry : scheduleEntries) {
+            auto *button = new QToolButton(toolBar);
+            button->setObjectName(entry->objectName().replace(0, 3, bar == 0 ? QStringLiteral("btnAmort")
+                                                                            : QStringLiteral("btnPrepay")));
+            button->setDefaultAction(entry);
+            button->setAutoRaise(true);
+            button->setFocusPolicy(Qt::NoFocus);
+            button->setIconSize(QSize(16, 16));
+            button->resize(24, 24);
+            m_reportButtons[bar].push_back(button);
+        }
+        toolBar->installEventFilter(this);
+    }
+    auto pageChanged = [this, scheduleEntries] {
+        const bool onSchedule = currentScheduleView() != nullptr;
+        for (QAction *entry : scheduleEntries)
+            entry->setEnabled(onSchedule);
+    };
+    connect(ui->pgMort, &QTabWidget::currentChanged, this, pageChanged);
+    pageChanged();
+}
+
+void TfrmMain::placeReportButtons()
+{
+    for (int bar = 0; bar < 2; ++bar) {
+        const QWidget *toolBar = bar == 0 ? ui->tbSchedule : ui->RzToolbar2;
+        int x = toolBar->width() - 4;
+        for (auto button = m_reportButtons[bar].rbegin(); button != m_reportButtons[bar].rend(); ++button) {
+            x -= (*button)->width();
+            (*button)->move(x, (toolBar->height() - (*button)->height()) / 2);
+        }
+    }
+}
+
+GroupedTableModel *TfrmMain::currentScheduleView()
+{
+    switch (ui->pgMort->currentIndex()) {
+    case 1:
+        return &tvAmort;
+    case 4:
+        return &tvPrepay;
+    default:
+        return nullptr;
+    }
+}
+
+void TfrmMain::exportSchedule(const GroupedTableModel &view)
+{
+    const QString name = qMortgage.isActive() && !qMortgage.field(u"MortgageName").isForeign()
+                             ? qMortgage.field(u"MortgageName").asString()
+                             : QString();
+    const QString title = &view == &tvPrepay ? QStringLiteral("Prepayment Schedule") : QStringLiteral("Payment Schedule");
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty())
+        folder = QDir::homePath();
+    const QString suggested = QDir(folder).filePath(fileNamePart(name) + QStringLiteral(" - ") + title +
+                                                    QStringLiteral(".csv"));
+    const QString path = platform::askSaveFileName(this, QStringLiteral("Export ") + title, suggested,
+                                                   QStringLiteral("CSV files (*.csv);;All files (*)"));
+    if (path.isEmpty())
+        return;
+    exportScheduleTo(view, path);
+}
+
+void TfrmMain::exportScheduleTo(const GroupedTableModel &view, const QString &path) const
+{
+    const QByteArray text = report::ExportCsv(view);
+    // Written beside the file and put in its place only when whole: a full
+    // disk or a lost folder never leaves half a schedule behind.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+        throw Error(QStringLiteral("Cannot write the schedule to %1: %2")
+                        .arg(QDir::toNativeSeparators(path), file.errorString())
+                        .toStdString());
+    }
+}
+
+QString TfrmMain::reconciliationText(const GroupedTableModel &view) const
+{
+    if (!qMortgage.isActive() || view.recordCount() == 0)
+        return QString();
+    const Field &loan = qMortgage.field(u"LoanAmount");
+    if (loan.isForeign())
+        return QStringLiteral("This schedule cannot be reconciled: the loan amount is not an amount.");
+    const bool prepaid = &view == &tvPrepay;
+    const report::Reconciliation reconciliation =
+        report::ReconcileSchedule(view, prepaid ? u"ActualPrincipal" : u"Principal",
+                                  prepaid ? u"ActualLeft" : u"PrincipalLeft", loan.asCurrency());
+    return report::ReconciliationText(reconciliation, MainConnection.regionalSettings());
+}
+
+void TfrmMain::UpdateReconciliation()
+{
+    if (m_amortReconciliation)
+        m_amortReconciliation->setText(reconciliationText(tvAmort));
+    if (m_prepayReconciliation)
+        m_prepayReconciliation->setText(reconciliationText(tvPrepay));
+}
