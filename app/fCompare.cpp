@@ -29,46 +29,76 @@ using Standing = ComparisonTable::Standing;
 
 namespace {
 
-QString qt(const std::string &text) { return QString::fromStdString(text); }
+QString qt(const std::string &text)
+{
+    return QString::fromStdString(text);
+}
 
 using enum ComparedColumn;
 
 // The column names in the file, by ComparedColumn.
 constexpr std::array<const char16_t *, std::size_t(ComparedColumn::Count)> ColumnNames{
-    u"HouseAmount",    u"DownPayment",           u"LoanAmount",      u"InterestRate",
-    u"TermInMonth",    u"StartYear",             u"StartMonth",      u"MonthlyPayment",
-    u"TotalPayment",   u"TotalInterest",         u"BiweeklyPayment", u"BiweeklyTerm",
-    u"BiweeklyTotal",  u"BiweeklyTotalInterest", u"BiweeklyInterestSaved",
-    u"Prepayment",     u"ActualMonthly",         u"ActualTerm",      u"ActualTotal",
-    u"ActualTotalInterest", u"InterestSaved",
+    u"HouseAmount",   u"DownPayment",           u"LoanAmount",
+    u"InterestRate",  u"TermInMonth",           u"StartYear",
+    u"StartMonth",    u"MonthlyPayment",        u"TotalPayment",
+    u"TotalInterest", u"BiweeklyPayment",       u"BiweeklyTerm",
+    u"BiweeklyTotal", u"BiweeklyTotalInterest", u"BiweeklyInterestSaved",
+    u"Prepayment",    u"ActualMonthly",         u"ActualTerm",
+    u"ActualTotal",   u"ActualTotalInterest",   u"InterestSaved",
 };
 
 // How the notes name a stored figure.
 QString figureName(ComparedColumn column)
 {
     switch (column) {
-    case MonthlyPayment: return QStringLiteral("Monthly Payment");
-    case TotalPayment: return QStringLiteral("Total Payment");
-    case TotalInterest: return QStringLiteral("Total Interest");
-    case BiweeklyPayment: return QStringLiteral("Biweekly Payment");
-    case BiweeklyTerm: return QStringLiteral("Biweekly Term");
-    case BiweeklyTotal: return QStringLiteral("Biweekly Total");
-    case BiweeklyTotalInterest: return QStringLiteral("Biweekly Total Interest");
-    case BiweeklyInterestSaved: return QStringLiteral("Biweekly Interest Saved");
-    case ActualMonthly: return QStringLiteral("Monthly Payment with Prepayment");
-    case ActualTerm: return QStringLiteral("Payoff Month");
-    case ActualTotal: return QStringLiteral("Total Payment with Prepayment");
-    case ActualTotalInterest: return QStringLiteral("Total Interest with Prepayment");
-    case InterestSaved: return QStringLiteral("Interest Saved");
-    default: return QString::fromUtf16(ColumnNames[std::size_t(column)]);
+    case MonthlyPayment:
+        return QStringLiteral("Monthly Payment");
+    case TotalPayment:
+        return QStringLiteral("Total Payment");
+    case TotalInterest:
+        return QStringLiteral("Total Interest");
+    case BiweeklyPayment:
+        return QStringLiteral("Biweekly Payment");
+    case BiweeklyTerm:
+        return QStringLiteral("Biweekly Term");
+    case BiweeklyTotal:
+        return QStringLiteral("Biweekly Total");
+    case BiweeklyTotalInterest:
+        return QStringLiteral("Biweekly Total Interest");
+    case BiweeklyInterestSaved:
+        return QStringLiteral("Biweekly Interest Saved");
+    case ActualMonthly:
+        return QStringLiteral("Monthly Payment with Prepayment");
+    case ActualTerm:
+        return QStringLiteral("Payoff Month");
+    case ActualTotal:
+        return QStringLiteral("Total Payment with Prepayment");
+    case ActualTotalInterest:
+        return QStringLiteral("Total Interest with Prepayment");
+    case InterestSaved:
+        return QStringLiteral("Interest Saved");
+    default:
+        return QString::fromUtf16(ColumnNames[std::size_t(column)]);
     }
 }
 
-bool isForeign(const QVariant &value) { return Field::isForeign(value); }
+bool isForeign(const QVariant &value)
+{
+    return Field::isForeign(value);
+}
 // A column without a value reads as 0.
-Currency moneyOf(const QVariant &value) { return value.isValid() ? Currency::fromRaw(value.toLongLong()) : Currency(); }
-qint64 integerOf(const QVariant &value) { return value.isValid() ? value.toLongLong() : 0; }
-double doubleOf(const QVariant &value) { return value.isValid() ? value.toDouble() : 0; }
+Currency moneyOf(const QVariant &value)
+{
+    return value.isValid() ? Currency::fromRaw(value.toLongLong()) : Currency();
+}
+qint64 integerOf(const QVariant &value)
+{
+    return value.isValid() ? value.toLongLong() : 0;
+}
+double doubleOf(const QVariant &value)
+{
+    return value.isValid() ? value.toDouble() : 0;
+}
 
 // What is computed from a mortgage's stored inputs, against its stored figures.
 struct Check
@@ -129,8 +159,8 @@ Check checkMortgage(const StoredMortgage &mortgage)
         return check;
     }
 
-    static constexpr std::array CalculationFigures{MonthlyPayment, TotalPayment,          TotalInterest,
-                                                   BiweeklyPayment, BiweeklyTerm,         BiweeklyTotal,
+    static constexpr std::array CalculationFigures{MonthlyPayment,        TotalPayment,         TotalInterest,
+                                                   BiweeklyPayment,       BiweeklyTerm,         BiweeklyTotal,
                                                    BiweeklyTotalInterest, BiweeklyInterestSaved};
     if (anyForeign({LoanAmount, InterestRate, TermInMonth})) {
         check.unchecked = true;
@@ -190,9 +220,22 @@ Check checkMortgage(const StoredMortgage &mortgage)
 }
 
 // How a row shows its values and their difference.
-enum class Shown { Money, Rate, Count, FirstMonth, PayoffMonth };
+enum class Shown
+{
+    Money,
+    Rate,
+    Count,
+    FirstMonth,
+    PayoffMonth
+};
 // Which check a row's figure depends on.
-enum class Source { Input, Loan, Calculation, Schedule };
+enum class Source
+{
+    Input,
+    Loan,
+    Calculation,
+    Schedule
+};
 
 struct RowDef
 {
@@ -281,7 +324,8 @@ Figure figureOf(const StoredMortgage &mortgage, const RowDef &row, const Regiona
     case Shown::Rate:
         // As the rate edit shows it: every significant digit, the locale's separator.
         figure.rate = doubleOf(value);
-        figure.text = QString::number(*figure.rate, 'g', 15).replace(QLatin1Char('.'), qt(settings.decimalSeparator));
+        figure.text =
+            QString::number(*figure.rate, 'g', 15).replace(QLatin1Char('.'), qt(settings.decimalSeparator));
         break;
     case Shown::Count:
         figure.count = integerOf(value);
@@ -335,7 +379,8 @@ QString differenceText(const Figure &base, const Figure &other, Shown shown, con
             const qint64 difference = *other.count - *base.count;
             const int sign = difference == 0 ? 0 : difference < 0 ? -1 : 1;
             if (shown == Shown::Count)
-                return signedText(sign, qt(formatFloat(",0", difference < 0 ? -difference : difference, settings)));
+                return signedText(sign,
+                                  qt(formatFloat(",0", difference < 0 ? -difference : difference, settings)));
             return signedText(sign, monthsText(difference));
         }
     } catch (const std::exception &) {
@@ -359,7 +404,10 @@ bool staleFor(const Check &check, Source source)
     return false;
 }
 
-QString quotedName(const QString &name) { return QStringLiteral("\u201C%1\u201D").arg(name); }
+QString quotedName(const QString &name)
+{
+    return QStringLiteral("\u201C%1\u201D").arg(name);
+}
 
 QString figureList(const QList<ComparedColumn> &columns)
 {
@@ -379,9 +427,10 @@ QString headerOf(const StoredMortgage &mortgage, const Check &check)
     if (check.standing == Standing::Changed) {
         const bool calculation = check.loanChanged || !check.calculation.isEmpty();
         const bool schedule = !check.schedule.isEmpty();
-        return mortgage.name + (calculation && schedule ? QStringLiteral("\n(changed since last Calculate and Schedule)")
-                                : calculation         ? QStringLiteral("\n(changed since last Calculate)")
-                                                      : QStringLiteral("\n(changed since last Schedule)"));
+        return mortgage.name + (calculation && schedule
+                                    ? QStringLiteral("\n(changed since last Calculate and Schedule)")
+                                : calculation ? QStringLiteral("\n(changed since last Calculate)")
+                                              : QStringLiteral("\n(changed since last Schedule)"));
     }
     return mortgage.name;
 }
@@ -401,8 +450,9 @@ QStringList notesOf(const StoredMortgage &mortgage, const Check &check)
         notes << QStringLiteral("%1: %2 out of date; Schedule brings them up to date.")
                      .arg(name, figureList(check.schedule));
     if (check.unchecked)
-        notes << QStringLiteral("%1: a stored value does not fit its column; it is shown as stored and has no "
-                                "difference, and the figures that depend on it could not be checked.")
+        notes << QStringLiteral(
+                     "%1: a stored value does not fit its column; it is shown as stored and has no "
+                     "difference, and the figures that depend on it could not be checked.")
                      .arg(name);
     return notes;
 }
@@ -435,7 +485,8 @@ std::vector<StoredMortgage> ReadStoredMortgages(store::Connection &connection)
     return mortgages;
 }
 
-ComparisonTable CompareMortgages(const std::vector<StoredMortgage> &mortgages, const RegionalSettings &settings)
+ComparisonTable CompareMortgages(const std::vector<StoredMortgage> &mortgages,
+                                 const RegionalSettings &settings)
 {
     ComparisonTable table;
     for (const RowDef &row : Rows)
@@ -503,15 +554,16 @@ namespace {
 const QColor ContentEven(0xE3, 0xE8, 0xDA);
 const QColor HeaderColor(0xEE, 0xF1, 0xE7);
 const QColor GridLine(0xC6, 0xCE, 0xB6);
-// A mortgage whose figures are out of date.
-const QColor StaleTint(0xFF, 0xEB, 0xC8);
+// A mortgage whose figures are out of date, its rows still told apart.
+const QColor StaleTint(0xFF, 0xEE, 0xD2);
+const QColor StaleTintEven(0xF8, 0xE0, 0xB8);
 
 constexpr int IdRole = Qt::UserRole;
 
 } // namespace
 
-TfrmCompare::TfrmCompare(store::Connection &connection, const RegionalSettings &settings, qint32 currentMortgageId,
-                         QWidget *parent)
+TfrmCompare::TfrmCompare(store::Connection &connection, const RegionalSettings &settings,
+                         qint32 currentMortgageId, QWidget *parent)
     : QDialog(parent), m_connection(connection), m_settings(settings), m_currentId(currentMortgageId)
 {
     setObjectName(QStringLiteral("frmCompare"));
@@ -523,7 +575,8 @@ TfrmCompare::TfrmCompare(store::Connection &connection, const RegionalSettings &
     lblMortgages->setObjectName(QStringLiteral("lblMortgages"));
     lstMortgages = new QListWidget(this);
     lstMortgages->setObjectName(QStringLiteral("lstMortgages"));
-    lstMortgages->setToolTip(QStringLiteral("Tick the mortgages to compare; the first ticked is the base of the differences"));
+    lstMortgages->setToolTip(
+        QStringLiteral("Tick the mortgages to compare; the first ticked is the base of the differences"));
     lstMortgages->setFixedWidth(160);
     lblMortgages->setBuddy(lstMortgages);
 
@@ -635,7 +688,10 @@ void TfrmCompare::refresh()
         lstMortgages->setCurrentRow(current);
 }
 
-void TfrmCompare::readMortgages() { m_mortgages = ReadStoredMortgages(m_connection); }
+void TfrmCompare::readMortgages()
+{
+    m_mortgages = ReadStoredMortgages(m_connection);
+}
 
 void TfrmCompare::fillList(const QList<qint32> &ticked)
 {
@@ -705,7 +761,7 @@ void TfrmCompare::showComparison()
             auto *cell = new QTableWidgetItem(table.cells[std::size_t(row)][std::size_t(column)]);
             cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             if (table.stale(column))
-                cell->setBackground(StaleTint);
+                cell->setBackground(row % 2 == 1 ? StaleTintEven : StaleTint);
             grdCompare->setItem(row, column + 1, cell);
         }
     }
@@ -722,7 +778,10 @@ void TfrmCompare::lstMortgagesItemChanged(QListWidgetItem *)
 
 // A click anywhere on a mortgage ticks or unticks it, not only on its box:
 // the box itself has turned it already when the click ends there.
-void TfrmCompare::lstMortgagesItemPressed(QListWidgetItem *item) { m_pressedState = item->checkState(); }
+void TfrmCompare::lstMortgagesItemPressed(QListWidgetItem *item)
+{
+    m_pressedState = item->checkState();
+}
 
 void TfrmCompare::lstMortgagesItemClicked(QListWidgetItem *item)
 {

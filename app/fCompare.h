@@ -22,7 +22,8 @@ class Connection;
 }
 
 // The columns of tblMortgage the comparison reads.
-enum class ComparedColumn {
+enum class ComparedColumn
+{
     HouseAmount,
     DownPayment,
     LoanAmount,
@@ -68,7 +69,8 @@ std::vector<StoredMortgage> ReadStoredMortgages(calvora::store::Connection &conn
 struct ComparisonTable
 {
     // How a mortgage's stored figures stand against its inputs.
-    enum class Standing {
+    enum class Standing
+    {
         Current,       // the figures are those its inputs give
         Changed,       // inputs changed after the last Calculate or Schedule
         NotCalculated, // Calculate was never run on it
@@ -93,7 +95,8 @@ struct ComparisonTable
 
 // The table of the mortgages in the order given; the first is the base of
 // every difference. Money in the currency format of settings.
-ComparisonTable CompareMortgages(const std::vector<StoredMortgage> &mortgages, const calvora::RegionalSettings &settings);
+ComparisonTable CompareMortgages(const std::vector<StoredMortgage> &mortgages,
+                                 const calvora::RegionalSettings &settings);
 // The same for the stored mortgages with these keys, in this order (keys not
 // in the file are left out).
 ComparisonTable CompareMortgages(calvora::store::Connection &connection, const QList<qint32> &mortgageIds,

@@ -30,15 +30,21 @@ const QString Dash = QStringLiteral("\u2014");
 // prepaid), "Condo" (120,000.00 at 5.5 %, 50.00 prepaid) and "Cabin", whose
 // inputs were entered but which was never calculated.
 const QStringList Inputs{
-    QStringLiteral("UPDATE tblMortgage SET HouseAmount=1200000000, DownPayment=200000000, LoanAmount=1000000000, "
-                   "InterestRate=6, TermInMonth=360, Prepayment=1000000 WHERE MortgageID=1"),
-    QStringLiteral("UPDATE tblMortgage SET HouseAmount=1500000000, DownPayment=300000000, LoanAmount=1200000000, "
-                   "InterestRate=5.5, TermInMonth=360, Prepayment=500000 WHERE MortgageID=2"),
-    QStringLiteral("UPDATE tblMortgage SET HouseAmount=800000000, DownPayment=100000000, LoanAmount=700000000, "
-                   "InterestRate=7, TermInMonth=180 WHERE MortgageID=3"),
+    QStringLiteral(
+        "UPDATE tblMortgage SET HouseAmount=1200000000, DownPayment=200000000, LoanAmount=1000000000, "
+        "InterestRate=6, TermInMonth=360, Prepayment=1000000 WHERE MortgageID=1"),
+    QStringLiteral(
+        "UPDATE tblMortgage SET HouseAmount=1500000000, DownPayment=300000000, LoanAmount=1200000000, "
+        "InterestRate=5.5, TermInMonth=360, Prepayment=500000 WHERE MortgageID=2"),
+    QStringLiteral(
+        "UPDATE tblMortgage SET HouseAmount=800000000, DownPayment=100000000, LoanAmount=700000000, "
+        "InterestRate=7, TermInMonth=180 WHERE MortgageID=3"),
 };
 
-QString money(Currency value) { return QString::fromStdString(formatMoney(value, RegionalSettings::usEnglish())); }
+QString money(Currency value)
+{
+    return QString::fromStdString(formatMoney(value, RegionalSettings::usEnglish()));
+}
 QString signedMoney(Currency value)
 {
     if (value.isZero())
@@ -127,7 +133,8 @@ void TestCompare::initTestCase()
         f.button("btnGenerate")->click();
     }
     QVERIFY2(f.errors.isEmpty(), qPrintable(f.errors.join(QLatin1Char('\n'))));
-    QCOMPARE(f.store.value(QStringLiteral("SELECT count(*) FROM tblMortgage WHERE ActualTerm > 0")).toInt(), 2);
+    QCOMPARE(f.store.value(QStringLiteral("SELECT count(*) FROM tblMortgage WHERE ActualTerm > 0")).toInt(),
+             2);
     f.window.reset();
     m_master = m_masterDir.filePath(QStringLiteral("Mortgage.mdb"));
     QVERIFY(QFile::copy(f.store.path(), m_master));
@@ -154,20 +161,26 @@ void TestCompare::figures_data()
     const Currency homeInterest = Currency::fromRaw(1158381800);
     const Currency homeSaved = Currency::fromRaw(399002367);
     const PaymentResults home = CalculatePayments({Currency::fromAmount(100000), 6, 360});
-    auto row = [](const char *caption, QStringList cells) { QTest::newRow(caption) << QString::fromLatin1(caption) << cells; };
+    auto row = [](const char *caption, QStringList cells) {
+        QTest::newRow(caption) << QString::fromLatin1(caption) << cells;
+    };
 
-    row("House Price", {QStringLiteral("$120,000.00"), QStringLiteral("$150,000.00"), QStringLiteral("+$30,000.00")});
-    row("Down Payment", {QStringLiteral("$20,000.00"), QStringLiteral("$30,000.00"), QStringLiteral("+$10,000.00")});
-    row("Loan Amount", {QStringLiteral("$100,000.00"), QStringLiteral("$120,000.00"), QStringLiteral("+$20,000.00")});
+    row("House Price",
+        {QStringLiteral("$120,000.00"), QStringLiteral("$150,000.00"), QStringLiteral("+$30,000.00")});
+    row("Down Payment",
+        {QStringLiteral("$20,000.00"), QStringLiteral("$30,000.00"), QStringLiteral("+$10,000.00")});
+    row("Loan Amount",
+        {QStringLiteral("$100,000.00"), QStringLiteral("$120,000.00"), QStringLiteral("+$20,000.00")});
     row("Interest Rate (%)", {QStringLiteral("6"), QStringLiteral("5.5"), QStringLiteral("\u22120.5")});
     row("Term in Months", {QStringLiteral("360"), QStringLiteral("360"), QStringLiteral("0")});
-    row("First Payment", {QStringLiteral("Mar 2005"), QStringLiteral("Jan 2006"), QStringLiteral("+10 months")});
-    row("Monthly Payment (P&I)",
-        {QStringLiteral("$599.55"), money(condo.monthlyPayment), signedMoney(condo.monthlyPayment - homeMonthly)});
-    row("Total Payment (P&I)",
-        {QStringLiteral("$215,838.18"), money(condo.totalPayment), signedMoney(condo.totalPayment - homeTotal)});
-    row("Total Interest Paid",
-        {QStringLiteral("$115,838.18"), money(condo.totalInterest), signedMoney(condo.totalInterest - homeInterest)});
+    row("First Payment",
+        {QStringLiteral("Mar 2005"), QStringLiteral("Jan 2006"), QStringLiteral("+10 months")});
+    row("Monthly Payment (P&I)", {QStringLiteral("$599.55"), money(condo.monthlyPayment),
+                                  signedMoney(condo.monthlyPayment - homeMonthly)});
+    row("Total Payment (P&I)", {QStringLiteral("$215,838.18"), money(condo.totalPayment),
+                                signedMoney(condo.totalPayment - homeTotal)});
+    row("Total Interest Paid", {QStringLiteral("$115,838.18"), money(condo.totalInterest),
+                                signedMoney(condo.totalInterest - homeInterest)});
     row("Biweekly Payment (P&I)", {money(home.biweeklyPayment), money(condo.biweeklyPayment),
                                    signedMoney(condo.biweeklyPayment - home.biweeklyPayment)});
     row("Biweekly Interest Saved", {money(home.biweeklyInterestSaved), money(condo.biweeklyInterestSaved),
@@ -179,8 +192,8 @@ void TestCompare::figures_data()
     row("Payoff Month", {QStringLiteral("Feb 2026"), month(2006, 1, condoPayoff - 1),
                          (monthsApart > 0 ? QStringLiteral("+") : QStringLiteral("\u2212")) +
                              QString::number(std::abs(monthsApart)) + QStringLiteral(" months")});
-    row("Interest Saved",
-        {QStringLiteral("$39,900.24"), money(condoPrepaid.interestSaved), signedMoney(condoPrepaid.interestSaved - homeSaved)});
+    row("Interest Saved", {QStringLiteral("$39,900.24"), money(condoPrepaid.interestSaved),
+                           signedMoney(condoPrepaid.interestSaved - homeSaved)});
 }
 
 void TestCompare::figures()
@@ -190,7 +203,8 @@ void TestCompare::figures()
     CompareFixture f(m_master);
     const ComparisonTable table = f.compare({1, 2});
     QVERIFY(table.hint.isEmpty());
-    QCOMPARE(table.columnCaptions, (QStringList{QStringLiteral("Home"), QStringLiteral("Condo"), QStringLiteral("Difference")}));
+    QCOMPARE(table.columnCaptions,
+             (QStringList{QStringLiteral("Home"), QStringLiteral("Condo"), QStringLiteral("Difference")}));
     QCOMPARE(table.notes, QStringList());
     const int row = int(table.rowCaptions.indexOf(caption));
     QVERIFY(row >= 0);
@@ -206,50 +220,64 @@ void TestCompare::standing_data()
     QTest::addColumn<QStringList>("dashed"); // rows whose difference is a dash
     QTest::addColumn<QStringList>("notes");
 
-    const QStringList calculation{QStringLiteral("Monthly Payment (P&I)"), QStringLiteral("Total Payment (P&I)"),
-                                  QStringLiteral("Total Interest Paid"), QStringLiteral("Biweekly Payment (P&I)"),
-                                  QStringLiteral("Biweekly Term in Months"), QStringLiteral("Biweekly Interest Saved")};
+    const QStringList calculation{
+        QStringLiteral("Monthly Payment (P&I)"),   QStringLiteral("Total Payment (P&I)"),
+        QStringLiteral("Total Interest Paid"),     QStringLiteral("Biweekly Payment (P&I)"),
+        QStringLiteral("Biweekly Term in Months"), QStringLiteral("Biweekly Interest Saved")};
     const QStringList schedule{QStringLiteral("Payoff Month"), QStringLiteral("Interest Saved")};
     const QString calculateNote = QStringLiteral("Calculate brings them up to date.");
     const QString scheduleNote = QStringLiteral("Schedule brings them up to date.");
 
-    QTest::newRow("as calculated") << QString() << QList<qint32>{1, 2} << 1 << QStringLiteral("Condo") << QStringList()
-                                   << QStringList();
+    QTest::newRow("as calculated") << QString() << QList<qint32>{1, 2} << 1 << QStringLiteral("Condo")
+                                   << QStringList() << QStringList();
     QTest::newRow("rate changed")
-        << QStringLiteral("UPDATE tblMortgage SET InterestRate=7 WHERE MortgageID=2") << QList<qint32>{1, 2} << 1
-        << QStringLiteral("Condo\n(changed since last Calculate and Schedule)") << calculation + schedule
-        << QStringList{QStringLiteral("\u201CCondo\u201D: Monthly Payment, Total Payment, Total Interest, Biweekly Payment, "
-                                      "Biweekly Term, Biweekly Total, Biweekly Total Interest and Biweekly Interest Saved "
-                                      "are out of date; ") + calculateNote,
-                       QStringLiteral("\u201CCondo\u201D: Payoff Month, Total Payment with Prepayment, Total Interest "
-                                      "with Prepayment and Interest Saved are out of date; ") +
-                           scheduleNote};
+        << QStringLiteral("UPDATE tblMortgage SET InterestRate=7 WHERE MortgageID=2") << QList<qint32>{1, 2}
+        << 1 << QStringLiteral("Condo\n(changed since last Calculate and Schedule)") << calculation + schedule
+        << QStringList{
+               QStringLiteral(
+                   "\u201CCondo\u201D: Monthly Payment, Total Payment, Total Interest, Biweekly Payment, "
+                   "Biweekly Term, Biweekly Total, Biweekly Total Interest and Biweekly Interest Saved "
+                   "are out of date; ") +
+                   calculateNote,
+               QStringLiteral(
+                   "\u201CCondo\u201D: Payoff Month, Total Payment with Prepayment, Total Interest "
+                   "with Prepayment and Interest Saved are out of date; ") +
+                   scheduleNote};
     QTest::newRow("prepayment changed")
-        << QStringLiteral("UPDATE tblMortgage SET Prepayment=2000000 WHERE MortgageID=2") << QList<qint32>{1, 2} << 1
-        << QStringLiteral("Condo\n(changed since last Schedule)") << schedule
-        << QStringList{QStringLiteral("\u201CCondo\u201D: Monthly Payment with Prepayment, Payoff Month, Total Payment "
-                                      "with Prepayment, Total Interest with Prepayment and Interest Saved are out of date; ") +
-                       scheduleNote};
+        << QStringLiteral("UPDATE tblMortgage SET Prepayment=2000000 WHERE MortgageID=2")
+        << QList<qint32>{1, 2} << 1 << QStringLiteral("Condo\n(changed since last Schedule)") << schedule
+        << QStringList{
+               QStringLiteral(
+                   "\u201CCondo\u201D: Monthly Payment with Prepayment, Payoff Month, Total Payment "
+                   "with Prepayment, Total Interest with Prepayment and Interest Saved are out of date; ") +
+               scheduleNote};
     // Only the payoff month follows the first payment month; nothing is out of date.
     QTest::newRow("first payment moved")
-        << QStringLiteral("UPDATE tblMortgage SET StartYear=2008 WHERE MortgageID=2") << QList<qint32>{1, 2} << 1
-        << QStringLiteral("Condo") << QStringList() << QStringList();
+        << QStringLiteral("UPDATE tblMortgage SET StartYear=2008 WHERE MortgageID=2") << QList<qint32>{1, 2}
+        << 1 << QStringLiteral("Condo") << QStringList() << QStringList();
     QTest::newRow("price changed")
-        << QStringLiteral("UPDATE tblMortgage SET HouseAmount=1600000000 WHERE MortgageID=2") << QList<qint32>{1, 2} << 1
-        << QStringLiteral("Condo\n(changed since last Calculate)") << QStringList{QStringLiteral("Loan Amount")}
-        << QStringList{QStringLiteral("\u201CCondo\u201D: Loan Amount is not House Price less Down Payment.")};
+        << QStringLiteral("UPDATE tblMortgage SET HouseAmount=1600000000 WHERE MortgageID=2")
+        << QList<qint32>{1, 2} << 1 << QStringLiteral("Condo\n(changed since last Calculate)")
+        << QStringList{QStringLiteral("Loan Amount")}
+        << QStringList{
+               QStringLiteral("\u201CCondo\u201D: Loan Amount is not House Price less Down Payment.")};
     QTest::newRow("base changed")
-        << QStringLiteral("UPDATE tblMortgage SET TermInMonth=240 WHERE MortgageID=1") << QList<qint32>{1, 2} << 0
-        << QStringLiteral("Home\n(changed since last Calculate and Schedule)") << calculation + schedule
-        << QStringList{QStringLiteral("\u201CHome\u201D: Monthly Payment, Total Payment, Total Interest, Biweekly Payment, "
-                                      "Biweekly Term, Biweekly Total, Biweekly Total Interest and Biweekly Interest Saved "
-                                      "are out of date; ") + calculateNote,
-                       QStringLiteral("\u201CHome\u201D: Payoff Month, Total Payment with Prepayment, Total Interest "
-                                      "with Prepayment and Interest Saved are out of date; ") +
-                           scheduleNote};
+        << QStringLiteral("UPDATE tblMortgage SET TermInMonth=240 WHERE MortgageID=1") << QList<qint32>{1, 2}
+        << 0 << QStringLiteral("Home\n(changed since last Calculate and Schedule)") << calculation + schedule
+        << QStringList{
+               QStringLiteral(
+                   "\u201CHome\u201D: Monthly Payment, Total Payment, Total Interest, Biweekly Payment, "
+                   "Biweekly Term, Biweekly Total, Biweekly Total Interest and Biweekly Interest Saved "
+                   "are out of date; ") +
+                   calculateNote,
+               QStringLiteral("\u201CHome\u201D: Payoff Month, Total Payment with Prepayment, Total Interest "
+                              "with Prepayment and Interest Saved are out of date; ") +
+                   scheduleNote};
     QTest::newRow("never calculated")
-        << QString() << QList<qint32>{1, 3} << 1 << QStringLiteral("Cabin\n(not calculated)") << calculation + schedule
-        << QStringList{QStringLiteral("\u201C" "Cabin\u201D has not been calculated; Calculate gives its figures.")};
+        << QString() << QList<qint32>{1, 3} << 1 << QStringLiteral("Cabin\n(not calculated)")
+        << calculation + schedule
+        << QStringList{QStringLiteral("\u201C"
+                                      "Cabin\u201D has not been calculated; Calculate gives its figures.")};
     QTest::newRow("payment changed by another program")
         << QStringLiteral("UPDATE tblMortgage SET TotalInterest=TotalInterest+1 WHERE MortgageID=2")
         << QList<qint32>{2, 1} << 0 << QStringLiteral("Condo\n(changed since last Calculate and Schedule)")
@@ -292,7 +320,8 @@ void TestCompare::foreignValues_data()
 
     QTest::newRow("text in a money column")
         << QStringLiteral("UPDATE tblMortgage SET DownPayment='thirty thousand' WHERE MortgageID=2")
-        << QStringLiteral("Down Payment") << QStringLiteral("thirty thousand") << QStringLiteral("Monthly Payment (P&I)");
+        << QStringLiteral("Down Payment") << QStringLiteral("thirty thousand")
+        << QStringLiteral("Monthly Payment (P&I)");
     QTest::newRow("fraction of a ten-thousandth")
         << QStringLiteral("UPDATE tblMortgage SET TotalInterest=1.5 WHERE MortgageID=2")
         << QStringLiteral("Total Interest Paid") << QStringLiteral("1.5") << QStringLiteral("House Price");
@@ -315,7 +344,8 @@ void TestCompare::foreignValues()
     QCOMPARE(table.cells[row][2], Dash);
     const int other = int(table.rowCaptions.indexOf(unrelated));
     QVERIFY(table.cells[other][2] != Dash);
-    QVERIFY(table.notes.join(QLatin1Char('\n')).contains(QStringLiteral("\u201CCondo\u201D: a stored value does not fit its column")));
+    QVERIFY(table.notes.join(QLatin1Char('\n'))
+                .contains(QStringLiteral("\u201CCondo\u201D: a stored value does not fit its column")));
 }
 
 void TestCompare::missingFile()
@@ -344,19 +374,27 @@ void TestCompare::ticking_data()
     QTest::addColumn<QStringList>("columns"); // empty: the hint instead of the table
 
     const QString d = QStringLiteral("Difference");
-    const QString home = QStringLiteral("Home"), condo = QStringLiteral("Condo"), cabin = QStringLiteral("Cabin");
+    const QString home = QStringLiteral("Home"), condo = QStringLiteral("Condo"),
+                  cabin = QStringLiteral("Cabin");
     QTest::newRow("opens with the current and the next") << 1 << QStringList() << QStringList{home, condo, d};
     QTest::newRow("the last has no next") << 3 << QStringList() << QStringList();
-    QTest::newRow("Space ticks") << 1 << QStringList{QStringLiteral("Down"), QStringLiteral("Down"), QStringLiteral("Space")}
+    QTest::newRow("Space ticks") << 1
+                                 << QStringList{QStringLiteral("Down"), QStringLiteral("Down"),
+                                                QStringLiteral("Space")}
                                  << QStringList{home, condo, d, cabin, d};
-    QTest::newRow("Space unticks") << 1 << QStringList{QStringLiteral("Down"), QStringLiteral("Space")} << QStringList();
-    QTest::newRow("Space twice") << 3 << QStringList{QStringLiteral("Up"), QStringLiteral("Up"), QStringLiteral("Space"),
-                                                     QStringLiteral("Space"), QStringLiteral("Space")}
+    QTest::newRow("Space unticks") << 1 << QStringList{QStringLiteral("Down"), QStringLiteral("Space")}
+                                   << QStringList();
+    QTest::newRow("Space twice") << 3
+                                 << QStringList{QStringLiteral("Up"), QStringLiteral("Up"),
+                                                QStringLiteral("Space"), QStringLiteral("Space"),
+                                                QStringLiteral("Space")}
                                  << QStringList{cabin, home, d};
     QTest::newRow("click ticks, the current stays first")
         << 2 << QStringList{QStringLiteral("click 0")} << QStringList{condo, home, d, cabin, d};
     QTest::newRow("click unticks") << 2 << QStringList{QStringLiteral("click 1")} << QStringList();
-    QTest::newRow("click and Space") << 3 << QStringList{QStringLiteral("click 1"), QStringLiteral("Up"), QStringLiteral("Space")}
+    QTest::newRow("click and Space") << 3
+                                     << QStringList{QStringLiteral("click 1"), QStringLiteral("Up"),
+                                                    QStringLiteral("Space")}
                                      << QStringList{cabin, home, d, condo, d};
 }
 
@@ -408,7 +446,8 @@ void TestCompare::staleColumnIsTinted()
     // Changed while the window is open; Refresh reads the file again.
     f.store.exec({QStringLiteral("UPDATE tblMortgage SET InterestRate=7 WHERE MortgageID=2")});
     QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("btnRefresh")), Qt::LeftButton);
-    QCOMPARE(grid->horizontalHeaderItem(2)->text(), QStringLiteral("Condo\n(changed since last Calculate and Schedule)"));
+    QCOMPARE(grid->horizontalHeaderItem(2)->text(),
+             QStringLiteral("Condo\n(changed since last Calculate and Schedule)"));
     QVERIFY(notes->isVisible());
     QVERIFY(notes->text().contains(QStringLiteral("Calculate brings them up to date")));
     for (int column : {2, 3})
