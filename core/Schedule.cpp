@@ -67,4 +67,37 @@ PrepaymentResults PrepaymentResultsOf(const ScheduleInputs &inputs, Currency tot
     return results;
 }
 
+namespace {
+
+// The two sums of the prepayment results, over the months as they come.
+class PrepaymentSums : public ScheduleRowWriter
+{
+public:
+    explicit PrepaymentSums(ScheduleRowWriter *next) : m_next(next) {}
+
+    void writeRow(const ScheduleRow &row) override
+    {
+        actualTotal += row.actualPrincipal + row.actualInterest;
+        actualTotalInterest += row.actualInterest;
+        if (m_next)
+            m_next->writeRow(row);
+    }
+
+    Currency actualTotal;
+    Currency actualTotalInterest;
+
+private:
+    ScheduleRowWriter *m_next;
+};
+
+} // namespace
+
+PrepaymentResults GeneratePrepaymentResults(const ScheduleInputs &inputs, Currency totalInterest,
+                                            ScheduleRowWriter *rows)
+{
+    PrepaymentSums sums(rows);
+    const std::int32_t payoffMonth = GenerateSchedule(inputs, sums);
+    return PrepaymentResultsOf(inputs, totalInterest, payoffMonth, sums.actualTotal, sums.actualTotalInterest);
+}
+
 } // namespace calvora

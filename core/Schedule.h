@@ -77,4 +77,11 @@ struct PrepaymentResults
 PrepaymentResults PrepaymentResultsOf(const ScheduleInputs &inputs, Currency totalInterest, std::int32_t payoffMonth,
                                       Currency actualTotal, Currency actualTotalInterest);
 
+// Generates the schedule and adds up its months as the prepayment schedule's
+// footer does (each month's actual principal plus actual interest, and the
+// actual interest alone), handing every month on to rows when one is given;
+// returns the five results with the plain plan's total interest.
+PrepaymentResults GeneratePrepaymentResults(const ScheduleInputs &inputs, Currency totalInterest,
+                                            ScheduleRowWriter *rows = nullptr);
+
 } // namespace calvora

@@ -310,20 +310,13 @@ std::string readInputs(const Arguments &arguments, const RegionalSettings &setti
     return {};
 }
 
-// The months of a schedule and the sums the prepayment results are made of.
+// The months of a schedule, kept for printing.
 class ScheduleTable : public ScheduleRowWriter
 {
 public:
-    void writeRow(const ScheduleRow &row) override
-    {
-        actualTotal += row.actualPrincipal + row.actualInterest;
-        actualTotalInterest += row.actualInterest;
-        rows.push_back(row);
-    }
+    void writeRow(const ScheduleRow &row) override { rows.push_back(row); }
 
     std::vector<ScheduleRow> rows;
-    Currency actualTotal;
-    Currency actualTotalInterest;
 };
 
 struct Schedule
@@ -336,10 +329,8 @@ Schedule makeSchedule(ScheduleInputs inputs, const PaymentResults &payments)
 {
     inputs.monthlyPayment = payments.monthlyPayment;
     ScheduleTable table;
-    const std::int32_t payoffMonth = GenerateSchedule(inputs, table);
-    return {PrepaymentResultsOf(inputs, payments.totalInterest, payoffMonth, table.actualTotal,
-                                table.actualTotalInterest),
-            std::move(table.rows)};
+    const PrepaymentResults results = GeneratePrepaymentResults(inputs, payments.totalInterest, &table);
+    return {results, std::move(table.rows)};
 }
 
 // The columns of a month, in the order of the JSON row objects and the CSV.
