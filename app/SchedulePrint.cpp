@@ -149,14 +149,16 @@ std::vector<Page> paginate(const std::vector<std::vector<Line>> &blocks, int fir
         // A group row with at least one of its rows under it, on every page.
         if (capacity - used < 2)
             newPage();
-        for (const Line &line : block) {
-            if (used == capacity) {
+        for (std::size_t i = 0; i < block.size(); ++i) {
+            // The year's last month goes with its group footer.
+            const bool lastMonth = i > 0 && i + 2 == block.size() && block.back().kind == RowKind::GroupFooter;
+            if (used == capacity || (lastMonth && used + 2 > capacity)) {
                 newPage();
                 Line repeated = block.front();
                 repeated.continued = true;
                 add(repeated);
             }
-            add(line);
+            add(block[i]);
         }
     }
     if (totals) {
