@@ -27,7 +27,10 @@ namespace {
 
 using RowKind = GroupedTableModel::RowKind;
 
-QString qt(const std::string &text) { return QString::fromStdString(text); }
+QString qt(const std::string &text)
+{
+    return QString::fromStdString(text);
+}
 
 // The schedule grid's colours.
 const QColor ContentEven(0xE3, 0xE8, 0xDA);
@@ -151,7 +154,8 @@ std::vector<Page> paginate(const std::vector<std::vector<Line>> &blocks, int fir
             newPage();
         for (std::size_t i = 0; i < block.size(); ++i) {
             // The year's last month goes with its group footer.
-            const bool lastMonth = i > 0 && i + 2 == block.size() && block.back().kind == RowKind::GroupFooter;
+            const bool lastMonth =
+                i > 0 && i + 2 == block.size() && block.back().kind == RowKind::GroupFooter;
             if (used == capacity || (lastMonth && used + 2 > capacity)) {
                 newPage();
                 Line repeated = block.front();
@@ -262,7 +266,8 @@ private:
             const double width = m_pageWidth * std::max({column.width, column.minWidth, 1}) / designed;
             const Field *field =
                 m_view.query() && !column.field.isEmpty() ? m_view.query()->findField(column.field) : nullptr;
-            const bool money = column.currencyCell || (field && field->type() == calvora::store::FieldType::Money);
+            const bool money =
+                column.currencyCell || (field && field->type() == calvora::store::FieldType::Money);
             m_columns.push_back({c, left, width, money});
             left += width;
         }
@@ -307,13 +312,18 @@ private:
             painter.drawText(QRectF(left, top, captionWidth, m_rowHeight), Qt::AlignLeft | Qt::AlignVCenter,
                              caption + QLatin1Char(':'));
             painter.setFont(bold);
-            const QRectF valueRect(left + captionWidth + points(6), top, half - captionWidth - points(12), m_rowHeight);
-            painter.drawText(valueRect, Qt::AlignLeft | Qt::AlignVCenter,
-                             QFontMetricsF(bold, &m_device).elidedText(value, Qt::ElideRight, valueRect.width()));
+            const QRectF valueRect(left + captionWidth + points(6), top, half - captionWidth - points(12),
+                                   m_rowHeight);
+            painter.drawText(
+                valueRect, Qt::AlignLeft | Qt::AlignVCenter,
+                QFontMetricsF(bold, &m_device).elidedText(value, Qt::ElideRight, valueRect.width()));
         }
     }
 
-    QRectF tableRow(double y) const { return QRectF(0, y, m_columns.empty() ? 0 : right(m_columns.back()), m_rowHeight); }
+    QRectF tableRow(double y) const
+    {
+        return QRectF(0, y, m_columns.empty() ? 0 : right(m_columns.back()), m_rowHeight);
+    }
     static double right(const Column &c) { return c.left + c.width; }
 
     QRectF textRect(const Column &c, double y) const
@@ -325,7 +335,8 @@ private:
     {
         const QRectF area = textRect(c, y);
         const QFontMetricsF metrics(painter.font(), &m_device);
-        painter.drawText(area, int(right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter | Qt::TextSingleLine,
+        painter.drawText(area,
+                         int(right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter | Qt::TextSingleLine,
                          metrics.elidedText(text, Qt::ElideRight, area.width()));
     }
 
@@ -366,9 +377,9 @@ private:
             const QRectF area = row.adjusted(m_padding * 2, 0, -m_padding, 0);
             const QFontMetricsF metrics(m_table, &m_device);
             const QString suffix = line.continued ? QStringLiteral(" (continued)") : QString();
-            const QString text =
-                metrics.elidedText(m_view.groupRowText(line.index), Qt::ElideRight,
-                                   area.width() - metrics.horizontalAdvance(suffix)) + suffix;
+            const QString text = metrics.elidedText(m_view.groupRowText(line.index), Qt::ElideRight,
+                                                    area.width() - metrics.horizontalAdvance(suffix)) +
+                                 suffix;
             painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
             gridLines(painter, y, false);
             painter.drawLine(QPointF(row.left(), row.top()), QPointF(row.left(), row.bottom()));
@@ -409,7 +420,8 @@ private:
         for (const Column &c : m_columns)
             cells.push_back({textRect(c, y), m_view.footerText(c.index)});
         auto freeSpace = [&](const Cell &c) {
-            return c.area.width() - (c.text.isEmpty() ? -2 * m_padding : metrics.horizontalAdvance(c.text) + 2 * m_padding);
+            return c.area.width() -
+                   (c.text.isEmpty() ? -2 * m_padding : metrics.horizontalAdvance(c.text) + 2 * m_padding);
         };
         painter.setPen(FooterText);
         for (std::size_t i = 0; i < cells.size(); ++i) {
@@ -420,7 +432,8 @@ private:
             if (wanted > area.width() && i + 1 < cells.size())
                 area.setRight(area.right() + std::max(0.0, freeSpace(cells[i + 1])));
             if (wanted > area.width() && i > 0)
-                area.setLeft(area.left() - std::max(0.0, std::min(freeSpace(cells[i - 1]), wanted - area.width())));
+                area.setLeft(area.left() -
+                             std::max(0.0, std::min(freeSpace(cells[i - 1]), wanted - area.width())));
             painter.drawText(area, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine,
                              metrics.elidedText(cells[i].text, Qt::ElideRight, area.width()));
         }
@@ -440,8 +453,9 @@ private:
         const QString page = QStringLiteral("Page %1 of %2").arg(number).arg(count);
         const QFontMetricsF metrics(m_label, &m_device);
         painter.drawText(foot, Qt::AlignRight | Qt::AlignVCenter, page);
-        const QString subject = m_title.heading.isEmpty() ? m_title.schedule
-                                                          : m_title.heading + QStringLiteral(" \u2013 ") + m_title.schedule;
+        const QString subject = m_title.heading.isEmpty()
+                                    ? m_title.schedule
+                                    : m_title.heading + QStringLiteral(" \u2013 ") + m_title.schedule;
         painter.drawText(foot, Qt::AlignLeft | Qt::AlignVCenter,
                          metrics.elidedText(subject, Qt::ElideRight,
                                             foot.width() - metrics.horizontalAdvance(page) - points(12)));
@@ -472,16 +486,18 @@ ScheduleTitle ScheduleTitleOf(const Query &mortgage, bool prepaymentView, const 
         throw Error("There is no mortgage to print.");
     ScheduleTitle title;
     title.heading = mortgage.field(u"MortgageName").displayText();
-    title.schedule = prepaymentView ? QStringLiteral("Prepayment Schedule") : QStringLiteral("Payment Schedule");
+    title.schedule =
+        prepaymentView ? QStringLiteral("Prepayment Schedule") : QStringLiteral("Payment Schedule");
 
     const Field &rate = mortgage.field(u"InterestRate");
     const Field &term = mortgage.field(u"TermInMonth");
     calvora::DateTime first = 0;
     const bool hasFirst = firstPaymentMonth(mortgage, first);
-    const QString firstText =
-        hasFirst ? qt(calvora::formatDate("mmm yyyy", first, settings))
-                 : QStringLiteral("%1 %2").arg(mortgage.field(u"StartMonth").displayText(),
-                                               mortgage.field(u"StartYear").displayText()).trimmed();
+    const QString firstText = hasFirst ? qt(calvora::formatDate("mmm yyyy", first, settings))
+                                       : QStringLiteral("%1 %2")
+                                             .arg(mortgage.field(u"StartMonth").displayText(),
+                                                  mortgage.field(u"StartYear").displayText())
+                                             .trimmed();
     auto months = [&settings](qint64 count) {
         return qt(calvora::formatFloat(",0", static_cast<long double>(count), settings)) +
                (count == 1 ? QStringLiteral(" month") : QStringLiteral(" months"));
@@ -489,7 +505,8 @@ ScheduleTitle ScheduleTitleOf(const Query &mortgage, bool prepaymentView, const 
 
     title.items = {
         {QStringLiteral("Loan amount"), moneyText(mortgage.field(u"LoanAmount"), settings)},
-        {QStringLiteral("Interest rate"), rate.isForeign() ? rate.displayText() : rate.displayText() + QLatin1Char('%')},
+        {QStringLiteral("Interest rate"),
+         rate.isForeign() ? rate.displayText() : rate.displayText() + QLatin1Char('%')},
         {QStringLiteral("Term"), term.isForeign() ? term.displayText() : months(term.asInteger())},
         {QStringLiteral("First payment"), firstText},
         {QStringLiteral("Monthly payment"), moneyText(mortgage.field(u"MonthlyPayment"), settings)},
@@ -502,17 +519,19 @@ ScheduleTitle ScheduleTitleOf(const Query &mortgage, bool prepaymentView, const 
         } else if (const qint64 months_ = actualTerm.asInteger(); months_ <= 0) {
             payoff = QStringLiteral("Not within the term");
         } else if (hasFirst && months_ <= 12 * 9999) {
-            payoff = qt(calvora::formatDate("mmm yyyy", calvora::incMonth(first, int(months_ - 1)), settings)) +
-                     QStringLiteral(" (") + months(months_) + QLatin1Char(')');
+            payoff =
+                qt(calvora::formatDate("mmm yyyy", calvora::incMonth(first, int(months_ - 1)), settings)) +
+                QStringLiteral(" (") + months(months_) + QLatin1Char(')');
         } else {
             payoff = months(months_);
         }
-        title.items.insert(title.items.end(),
-                           {
-                               {QStringLiteral("Prepayment"), moneyText(mortgage.field(u"Prepayment"), settings)},
-                               {QStringLiteral("Paid off"), payoff},
-                               {QStringLiteral("Interest saved"), moneyText(mortgage.field(u"InterestSaved"), settings)},
-                           });
+        title.items.insert(
+            title.items.end(),
+            {
+                {QStringLiteral("Prepayment"), moneyText(mortgage.field(u"Prepayment"), settings)},
+                {QStringLiteral("Paid off"), payoff},
+                {QStringLiteral("Interest saved"), moneyText(mortgage.field(u"InterestSaved"), settings)},
+            });
     }
     return title;
 }
@@ -523,12 +542,14 @@ int PrintSchedule(QPrinter &printer, const GroupedTableModel &view, const Schedu
     // and a page too small for the table prints nothing.
     const SchedulePainter schedule(printer, view, title);
     if (schedule.rowsOnPage() < 2)
-        throw Error("The page is too small to print the schedule on; choose a larger paper size or smaller margins.");
-    const std::vector<Page> pages =
-        paginate(blocksOf(view), std::max(0, schedule.rowsOnFirstPage()), schedule.rowsOnPage(), schedule.hasTotals());
+        throw Error(
+            "The page is too small to print the schedule on; choose a larger paper size or smaller margins.");
+    const std::vector<Page> pages = paginate(blocksOf(view), std::max(0, schedule.rowsOnFirstPage()),
+                                             schedule.rowsOnPage(), schedule.hasTotals());
 
     if (printer.docName().isEmpty())
-        printer.setDocName(title.heading.isEmpty() ? title.schedule : title.heading + QStringLiteral(" - ") + title.schedule);
+        printer.setDocName(title.heading.isEmpty() ? title.schedule
+                                                   : title.heading + QStringLiteral(" - ") + title.schedule);
     QPainter painter;
     if (!painter.begin(&printer)) {
         if (printer.outputFormat() == QPrinter::PdfFormat)

@@ -43,7 +43,8 @@ ScheduleTitle ScheduleTitleOf(const calvora::store::Query &mortgage, bool prepay
 // resolution, and returns the number of pages. Throws calvora::Error with a
 // clear message when the printer cannot be opened (a PDF file that cannot be
 // written); nothing is printed then.
-int PrintSchedule(QPrinter &printer, const calvora::platform::GroupedTableModel &view, const ScheduleTitle &title);
+int PrintSchedule(QPrinter &printer, const calvora::platform::GroupedTableModel &view,
+                  const ScheduleTitle &title);
 
 // Writes the schedule to a PDF file on the default page size and returns the
 // number of pages. Throws calvora::Error when the file cannot be written.

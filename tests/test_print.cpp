@@ -35,8 +35,17 @@ const QString WorkedExample = QStringLiteral(
     "TermInMonth=360, MonthlyPayment=5995505, TotalPayment=2158381800, TotalInterest=1158381800, "
     "Prepayment=1000000 WHERE MortgageID=1");
 
-enum class Page { Payment, Prepayment };
-enum class Shape { ByYear, Flat, FirstYearClosed };
+enum class Page
+{
+    Payment,
+    Prepayment
+};
+enum class Shape
+{
+    ByYear,
+    Flat,
+    FirstYearClosed
+};
 
 QByteArray fileHash(const QString &path)
 {
@@ -67,7 +76,8 @@ PrintedFile readBack(const QString &path)
     PrintedFile printed;
     const QString info = run(QStringLiteral("pdfinfo"), {path});
     const QRegularExpressionMatch pages =
-        QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)$"), QRegularExpression::MultilineOption).match(info);
+        QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)$"), QRegularExpression::MultilineOption)
+            .match(info);
     printed.pageCount = pages.hasMatch() ? pages.captured(1).toInt() : -1;
     printed.pages = run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")})
                         .split(QLatin1Char('\f'));
@@ -117,7 +127,10 @@ private slots:
     void previewShowsEveryPage();
 };
 
-void TestPrint::initTestCase() { platform::initApplication(); }
+void TestPrint::initTestCase()
+{
+    platform::initApplication();
+}
 
 void TestPrint::printedSchedule_data()
 {
@@ -128,9 +141,12 @@ void TestPrint::printedSchedule_data()
     QTest::addColumn<QStringList>("totals"); // texts of the last page
     QTest::addColumn<bool>("splitsYears");   // a year is taller than a page
 
-    const QStringList paymentTitle{QStringLiteral("First"), QStringLiteral("Payment Schedule"),
-                                   QStringLiteral("Loan amount: $100,000.00"), QStringLiteral("Interest rate: 6%"),
-                                   QStringLiteral("Term: 360 months"), QStringLiteral("First payment: Jan 2004"),
+    const QStringList paymentTitle{QStringLiteral("First"),
+                                   QStringLiteral("Payment Schedule"),
+                                   QStringLiteral("Loan amount: $100,000.00"),
+                                   QStringLiteral("Interest rate: 6%"),
+                                   QStringLiteral("Term: 360 months"),
+                                   QStringLiteral("First payment: Jan 2004"),
                                    QStringLiteral("Monthly payment: $599.55")};
     // The sums of the 360 months: 360 × 599.5505 paid, of which 0.0231 of
     // the loan is never paid off.
@@ -138,23 +154,27 @@ void TestPrint::printedSchedule_data()
                                     QStringLiteral("I = $115,838.20")};
     const QPageSize letter(QPageSize::Letter);
 
-    QTest::newRow("payment schedule by year") << Page::Payment << Shape::ByYear << letter << paymentTitle
-                                              << paymentTotals << false;
+    QTest::newRow("payment schedule by year")
+        << Page::Payment << Shape::ByYear << letter << paymentTitle << paymentTotals << false;
     QTest::newRow("prepayment schedule by year")
         << Page::Prepayment << Shape::ByYear << QPageSize(QPageSize::A4)
-        << QStringList{QStringLiteral("First"), QStringLiteral("Prepayment Schedule"),
-                       QStringLiteral("Loan amount: $100,000.00"), QStringLiteral("Monthly payment: $599.55"),
-                       QStringLiteral("Prepayment: $100.00"), QStringLiteral("Paid off: Dec 2024 (252 months)"),
+        << QStringList{QStringLiteral("First"),
+                       QStringLiteral("Prepayment Schedule"),
+                       QStringLiteral("Loan amount: $100,000.00"),
+                       QStringLiteral("Monthly payment: $599.55"),
+                       QStringLiteral("Prepayment: $100.00"),
+                       QStringLiteral("Paid off: Dec 2024 (252 months)"),
                        QStringLiteral("Interest saved: $39,900.24")}
         // Its shown columns carry the sums of what was paid with the prepayment.
         << QStringList{QStringLiteral("P&I = $175,937.94"), QStringLiteral("I = $75,937.94")} << false;
-    QTest::newRow("payment schedule without grouping") << Page::Payment << Shape::Flat << letter << paymentTitle
-                                                       << paymentTotals << false;
-    QTest::newRow("payment schedule with 2004 closed") << Page::Payment << Shape::FirstYearClosed << letter
-                                                       << paymentTitle << paymentTotals << false;
+    QTest::newRow("payment schedule without grouping")
+        << Page::Payment << Shape::Flat << letter << paymentTitle << paymentTotals << false;
+    QTest::newRow("payment schedule with 2004 closed")
+        << Page::Payment << Shape::FirstYearClosed << letter << paymentTitle << paymentTotals << false;
     // Half a letter's height holds fewer rows than a year has.
     QTest::newRow("pages shorter than a year")
-        << Page::Payment << Shape::ByYear << QPageSize(QSizeF(612, 260), QPageSize::Point, QString(), QPageSize::ExactMatch)
+        << Page::Payment << Shape::ByYear
+        << QPageSize(QSizeF(612, 260), QPageSize::Point, QString(), QPageSize::ExactMatch)
         << QStringList{QStringLiteral("First"), QStringLiteral("Payment Schedule")} << paymentTotals << true;
 }
 
@@ -194,8 +214,11 @@ void TestPrint::printedSchedule()
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(f.pdfPath());
-    printer.setPageLayout(QPageLayout(paper, QPageLayout::Portrait, QMarginsF(36, 36, 36, 36), QPageLayout::Point));
-    const int count = PrintSchedule(printer, view, ScheduleTitleOf(window.qMortgage, prepayment, window.MainConnection.regionalSettings()));
+    printer.setPageLayout(
+        QPageLayout(paper, QPageLayout::Portrait, QMarginsF(36, 36, 36, 36), QPageLayout::Point));
+    const int count = PrintSchedule(
+        printer, view,
+        ScheduleTitleOf(window.qMortgage, prepayment, window.MainConnection.regionalSettings()));
     QCOMPARE(fileHash(f.store.path()), fileBefore); // printing only reads
     QVERIFY2(f.errors.isEmpty(), qPrintable(f.errors.join(QLatin1Char('\n'))));
 
@@ -213,7 +236,8 @@ void TestPrint::printedSchedule()
     QStringList escaped;
     for (const QString &caption : captions)
         escaped << QRegularExpression::escape(caption);
-    const QRegularExpression headers(QStringLiteral("^\\s*") + escaped.join(QStringLiteral("\\s+")) + QStringLiteral("\\s*$"),
+    const QRegularExpression headers(QStringLiteral("^\\s*") + escaped.join(QStringLiteral("\\s+")) +
+                                         QStringLiteral("\\s*$"),
                                      QRegularExpression::MultilineOption);
 
     // Every month of the schedule found on the pages: its page and its line.
@@ -222,7 +246,8 @@ void TestPrint::printedSchedule()
     for (int p = 0; p < count; ++p) {
         const QString &text = printed.pages.at(p);
         QVERIFY2(text.contains(QStringLiteral("Page %1 of %2").arg(p + 1).arg(count)), qPrintable(text));
-        QVERIFY2(headers.match(text).hasMatch(), qPrintable(QStringLiteral("page %1 lacks the column headers").arg(p + 1)));
+        QVERIFY2(headers.match(text).hasMatch(),
+                 qPrintable(QStringLiteral("page %1 lacks the column headers").arg(p + 1)));
         // With grouping, every month stands under its own year's group row on
         // the same page: a year split across pages repeats its group row.
         QString groupYear;
@@ -235,17 +260,22 @@ void TestPrint::printedSchedule()
             if (!month.hasMatch())
                 continue;
             const QString name = month.captured(1) + QLatin1Char(' ') + month.captured(2);
-            QVERIFY2(months.emplace(name, std::make_pair(p, line)).second, qPrintable(name + QStringLiteral(" printed twice")));
+            QVERIFY2(months.emplace(name, std::make_pair(p, line)).second,
+                     qPrintable(name + QStringLiteral(" printed twice")));
             if (shape != Shape::Flat)
                 QVERIFY2(groupYear == month.captured(2),
-                         qPrintable(QStringLiteral("page %1: %2 under the group row of '%3'").arg(p + 1).arg(name, groupYear)));
+                         qPrintable(QStringLiteral("page %1: %2 under the group row of '%3'")
+                                        .arg(p + 1)
+                                        .arg(name, groupYear)));
         }
     }
     // The title's captions and values, however far apart they are laid out.
     for (const QString &text : title)
-        QVERIFY2(printed.pages.first().simplified().contains(text), qPrintable(text + QStringLiteral(" not on page 1")));
+        QVERIFY2(printed.pages.first().simplified().contains(text),
+                 qPrintable(text + QStringLiteral(" not on page 1")));
     for (const QString &text : totals)
-        QVERIFY2(printed.pages.last().contains(text), qPrintable(text + QStringLiteral(" not on the last page")));
+        QVERIFY2(printed.pages.last().contains(text),
+                 qPrintable(text + QStringLiteral(" not on the last page")));
     QCOMPARE(continued, splitsYears);
 
     // Each year shown whole: its twelve months, with grouping all on one page
@@ -258,30 +288,35 @@ void TestPrint::printedSchedule()
             const QString name = QStringLiteral("%1 %2").arg(QLatin1String(month)).arg(year);
             const auto found = months.find(name);
             if (shape == Shape::FirstYearClosed && year == 2004) {
-                QVERIFY2(found == months.end(), qPrintable(name + QStringLiteral(" printed inside a closed year")));
+                QVERIFY2(found == months.end(),
+                         qPrintable(name + QStringLiteral(" printed inside a closed year")));
                 continue;
             }
             QVERIFY2(found != months.end(), qPrintable(name + QStringLiteral(" not printed")));
             pages.insert(found->second.first);
         }
         if (shape == Shape::FirstYearClosed && year == 2004)
-            QVERIFY(printed.pages.first().contains(QStringLiteral("Year : 2004 (Payment this year (P&I) = $7,194.61")));
+            QVERIFY(printed.pages.first().contains(
+                QStringLiteral("Year : 2004 (Payment this year (P&I) = $7,194.61")));
         else if (shape != Shape::Flat && !splitsYears)
-            QVERIFY2(pages.size() == 1, qPrintable(QStringLiteral("%1 printed across %2 pages").arg(year).arg(pages.size())));
+            QVERIFY2(pages.size() == 1,
+                     qPrintable(QStringLiteral("%1 printed across %2 pages").arg(year).arg(pages.size())));
     }
     QCOMPARE(int(months.size()), shape == Shape::FirstYearClosed ? 348 : 360);
 
     if (shape == Shape::Flat) {
         // Without grouping the running totals add up from the first month.
-        const QStringList principal = f.store.rows(
-            QStringLiteral("SELECT PayDate, Principal FROM tblAmortization WHERE MortgageID=1 ORDER BY PayDate"));
+        const QStringList principal = f.store.rows(QStringLiteral(
+            "SELECT PayDate, Principal FROM tblAmortization WHERE MortgageID=1 ORDER BY PayDate"));
         QCOMPARE(principal.size(), 360);
         Currency paid;
         for (const QString &row : principal) {
             const QStringList values = row.split(QLatin1Char('|'));
             paid += Currency::fromRaw(values.at(1).toLongLong());
             const QDate date = QDate::fromString(values.at(0), Qt::ISODate);
-            const QString name = QStringLiteral("%1 %2").arg(QLatin1String(monthNames.at(std::size_t(date.month() - 1)))).arg(date.year());
+            const QString name = QStringLiteral("%1 %2")
+                                     .arg(QLatin1String(monthNames.at(std::size_t(date.month() - 1))))
+                                     .arg(date.year());
             const QString expected = QString::fromStdString(formatMoney(paid, RegionalSettings::usEnglish()));
             QVERIFY2(months[name].second.contains(expected),
                      qPrintable(QStringLiteral("%1 lacks %2: %3").arg(name, expected, months[name].second)));
@@ -299,19 +334,22 @@ void TestPrint::titleShowsWhatTheRecordHolds_data()
     QTest::newRow("a text as loan amount") << QStringLiteral("LoanAmount='lots'") << false
                                            << QStringLiteral("Loan amount") << QStringLiteral("lots");
     QTest::newRow("a fraction of a cent as payment")
-        << QStringLiteral("MonthlyPayment=5995505.5") << false << QStringLiteral("Monthly payment") << QStringLiteral("5995505.5");
+        << QStringLiteral("MonthlyPayment=5995505.5") << false << QStringLiteral("Monthly payment")
+        << QStringLiteral("5995505.5");
     QTest::newRow("a text as first month") << QStringLiteral("StartMonth='soon'") << false
                                            << QStringLiteral("First payment") << QStringLiteral("soon 2004");
-    QTest::newRow("a term of one month") << QStringLiteral("TermInMonth=1") << false << QStringLiteral("Term")
-                                         << QStringLiteral("1 month");
-    QTest::newRow("a negative saving") << QStringLiteral("InterestSaved=-231") << true << QStringLiteral("Interest saved")
-                                       << QStringLiteral("($0.02)");
+    QTest::newRow("a term of one month")
+        << QStringLiteral("TermInMonth=1") << false << QStringLiteral("Term") << QStringLiteral("1 month");
+    QTest::newRow("a negative saving") << QStringLiteral("InterestSaved=-231") << true
+                                       << QStringLiteral("Interest saved") << QStringLiteral("($0.02)");
     QTest::newRow("never paid off") << QStringLiteral("ActualTerm=0") << true << QStringLiteral("Paid off")
                                     << QStringLiteral("Not within the term");
-    QTest::newRow("paid off in the first month") << QStringLiteral("ActualTerm=1") << true << QStringLiteral("Paid off")
-                                                 << QStringLiteral("Jan 2004 (1 month)");
-    QTest::newRow("paid off across a year end") << QStringLiteral("ActualTerm=13") << true << QStringLiteral("Paid off")
-                                                << QStringLiteral("Jan 2005 (13 months)");
+    QTest::newRow("paid off in the first month")
+        << QStringLiteral("ActualTerm=1") << true << QStringLiteral("Paid off")
+        << QStringLiteral("Jan 2004 (1 month)");
+    QTest::newRow("paid off across a year end")
+        << QStringLiteral("ActualTerm=13") << true << QStringLiteral("Paid off")
+        << QStringLiteral("Jan 2005 (13 months)");
 }
 
 void TestPrint::titleShowsWhatTheRecordHolds()
@@ -323,7 +361,8 @@ void TestPrint::titleShowsWhatTheRecordHolds()
     PrintFixture f;
     f.store.exec({QStringLiteral("UPDATE tblMortgage SET %1 WHERE MortgageID=1").arg(change)});
     TfrmMain &window = f.show();
-    const ScheduleTitle title = ScheduleTitleOf(window.qMortgage, prepayment, window.MainConnection.regionalSettings());
+    const ScheduleTitle title =
+        ScheduleTitleOf(window.qMortgage, prepayment, window.MainConnection.regionalSettings());
     QString shown = QStringLiteral("(none)");
     for (const auto &[itemCaption, text] : title.items) {
         if (itemCaption == caption)
@@ -341,7 +380,8 @@ void TestPrint::unwritablePdfFileGivesAMessage()
     QString message;
     QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
     try {
-        SaveSchedulePdf(path, window.tvAmort, ScheduleTitleOf(window.qMortgage, false, window.MainConnection.regionalSettings()));
+        SaveSchedulePdf(path, window.tvAmort,
+                        ScheduleTitleOf(window.qMortgage, false, window.MainConnection.regionalSettings()));
     } catch (const Error &e) {
         message = QString::fromUtf8(e.what());
     }
@@ -353,7 +393,8 @@ void TestPrint::previewShowsEveryPage()
 {
     PrintFixture f;
     TfrmMain &window = f.showWithSchedule();
-    const ScheduleTitle title = ScheduleTitleOf(window.qMortgage, true, window.MainConnection.regionalSettings());
+    const ScheduleTitle title =
+        ScheduleTitleOf(window.qMortgage, true, window.MainConnection.regionalSettings());
     std::unique_ptr<QPrintPreviewDialog> dialog(PreviewSchedule(&window, window.tvPrepay, title));
     dialog->resize(900, 700);
     dialog->show();
