@@ -100,7 +100,6 @@ TfrmMain::TfrmMain(const RegionalSettings &settings, const QString &databaseFold
     platform::bindDataControls(this, {&dsMortgage, &dsAmortization, &dsMonth});
 
     setUpSchedules();
-    setUpReports();
 
     // Nothing can be calculated or generated until a mortgage is open.
     ui->btnCalculate->setEnabled(false);
@@ -140,6 +139,8 @@ TfrmMain::TfrmMain(const RegionalSettings &settings, const QString &databaseFold
     connect(m_sizeMoveQuiet, &QTimer::timeout, this, [this] { guarded([this] { WMExitSizeMove(); }); });
 
     guarded([this] { FormCreate(); });
+    // After FormCreate: the side bar's list gets the lists' menu too.
+    setUpReports();
 }
 
 // The schedule query's calculated columns and month text, and the two

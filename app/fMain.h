@@ -9,6 +9,7 @@
 #include "Query.h"
 #include "RegionalSettings.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -25,6 +26,7 @@ class QPushButton;
 class QLineEdit;
 class QTimer;
 class QLabel;
+class TfrmCompare;
 
 // The main window: the selected mortgage in a summary strip and five pages,
 // the mortgage list, and every data component of the program.
@@ -104,6 +106,10 @@ public:
     // Writes the view as CSV to path, replacing the file only once the whole
     // text is written; throws with the reason when it cannot.
     void exportScheduleTo(const calvora::platform::GroupedTableModel &view, const QString &path) const;
+    // Shows the view in a print preview, from which it prints or saves as PDF.
+    void printSchedule(const calvora::platform::GroupedTableModel &view);
+    // Opens (or brings forward, read again) the comparison of the saved mortgages.
+    void showCompare();
     // The reconciliation line under each schedule, for the selected mortgage.
     void UpdateReconciliation();
     QString reconciliationText(const calvora::platform::GroupedTableModel &view) const;
@@ -177,6 +183,7 @@ private:
     QRect m_placedGeometry;
     QTimer *m_sizeMoveQuiet = nullptr;
     std::map<QString, QStringList> m_reportedForeignValues;
+    QPointer<TfrmCompare> m_compare;
     QLabel *m_amortReconciliation = nullptr;
     QLabel *m_prepayReconciliation = nullptr;
     std::vector<QWidget *> m_reportButtons[2]; // right ends of the two schedule tool bars

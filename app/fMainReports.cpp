@@ -10,6 +10,8 @@
 #include "Field.h"
 #include "ScheduleViews.h"
 #include "TableExport.h"
+#include "SchedulePrint.h"
+#include "fCompare.h"
 #include "fSideBar.h"
 #include "ui_fMain.h"
 
@@ -18,6 +20,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QPrintPreviewDialog>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QToolButton>
@@ -125,8 +128,24 @@ void TfrmMain::setUpReports()
             exportSchedule(*view);
     });
     exportEntry->setToolTip(QStringLiteral("Export the schedule as shown to a CSV file (Ctrl+E)"));
+    QAction *printEntry = action("actPrint", QStringLiteral("Print…"), QKeySequence::Print, 'p', [this] {
+        if (GroupedTableModel *view = currentScheduleView())
+            printSchedule(*view);
+    });
+    printEntry->setToolTip(QStringLiteral("Print the schedule as shown, or save it as PDF (Ctrl+P)"));
+    QAction *compareEntry = action("actCompare", QStringLiteral("Compare…"), QKeySequence(Qt::CTRL | Qt::Key_M), 0,
+                                   [this] { showCompare(); });
+    compareEntry->setToolTip(QStringLiteral("Compare the saved mortgages side by side (Ctrl+M)"));
 
-    const QList<QAction *> scheduleEntries{exportEntry};
+    const QList<QAction *> scheduleEntries{exportEntry, printEntry};
+    const QList<QAction *> listEntries{compareEntry};
+    std::vector<QWidget *> lists{ui->dgMortgage};
+    if (frmSideBar)
+        lists.push_back(&frmSideBar->listGrid());
+    for (QWidget *list : lists) {
+        list->setContextMenuPolicy(Qt::ActionsContextMenu);
+        list->addActions(listEntries);
+    }
     for (QWidget *grid : {static_cast<QWidget *>(ui->grdAmort), static_cast<QWidget *>(ui->grdPrepay)}) {
         grid->setContextMenuPolicy(Qt::ActionsContextMenu);
         grid->addActions(scheduleEntries);
@@ -210,6 +229,34 @@ void TfrmMain::exportScheduleTo(const GroupedTableModel &view, const QString &pa
                         .arg(QDir::toNativeSeparators(path), file.errorString())
                         .toStdString());
     }
+}
+
+void TfrmMain::printSchedule(const GroupedTableModel &view)
+{
+    if (!qMortgage.isActive())
+        throw Error("There is no mortgage to print.");
+    std::unique_ptr<QPrintPreviewDialog> preview(
+        PreviewSchedule(this, view, ScheduleTitleOf(qMortgage, &view == &tvPrepay, MainConnection.regionalSettings())));
+    platform::execModal(*preview);
+}
+
+void TfrmMain::showCompare()
+{
+    requireMortgageList();
+    // The comparison reads what is stored: a change on screen is stored
+    // first, as moving to another mortgage would.
+    if (qMortgage.isEditing())
+        qMortgage.post();
+    const qint32 current = qint32(qMortgage.field(u"MortgageID").asInteger());
+    if (m_compare) {
+        m_compare->refresh();
+    } else {
+        m_compare = new TfrmCompare(MainConnection, MainConnection.regionalSettings(), current, this);
+        m_compare->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_compare->show();
+    m_compare->raise();
+    m_compare->activateWindow();
 }
 
 QString TfrmMain::reconciliationText(const GroupedTableModel &view) const
