@@ -29,6 +29,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 using calvora::Currency;
 using calvora::platform::GroupedTableModel;
@@ -136,6 +137,20 @@ ScheduleChartData ChartDataOf(const GroupedTableModel &payment, const GroupedTab
     if (!payDate)
         throw calvora::Error("The schedule has no PayDate column.");
 
+    // A month's amount in a view's column; an empty value reads as 0, a
+    // value that does not fit its column as none.
+    const auto amountOf = [](const GroupedTableModel &view, int record, int column) -> std::optional<Currency> {
+        if (record < 0)
+            return Currency();
+        if (const std::optional<Currency> amount = view.recordAmount(record, column))
+            return amount;
+        const calvora::store::Query *rows = view.query();
+        const calvora::store::Field *field = rows ? rows->findField(view.column(column).field) : nullptr;
+        if (field && calvora::store::Field::isForeign(rows->viewValue(record, field->index())))
+            return std::nullopt;
+        return Currency();
+    };
+
     // Both views show the rows of the one schedule query; each month is read
     // from a view in the view's own month order.
     const std::vector<int> &records = payment.sortedRecords();
@@ -144,10 +159,18 @@ ScheduleChartData ChartDataOf(const GroupedTableModel &payment, const GroupedTab
     int lastPaying = -1;
     for (std::size_t i = 0; i < records.size(); ++i) {
         const int record = records[i];
+        const int prepaid = i < prepaidRecords.size() ? prepaidRecords[i] : -1;
         // The month as stored, read by row: the query's current record stays where it is.
         const QVariant date = query->viewValue(record, payDate->index());
-        if (!date.isValid() || calvora::store::Field::isForeign(date)) {
-            ++data.undatedMonths;
+        const std::optional<Currency> left = amountOf(payment, record, leftColumn);
+        const std::optional<Currency> principal = amountOf(payment, record, principalColumn);
+        const std::optional<Currency> interest = amountOf(payment, record, interestColumn);
+        const std::optional<Currency> actualLeft = amountOf(prepayment, prepaid, actualLeftColumn);
+        const std::optional<Currency> actualPrincipal = amountOf(prepayment, prepaid, actualPrincipalColumn);
+        const std::optional<Currency> actualInterest = amountOf(prepayment, prepaid, actualInterestColumn);
+        if (!date.isValid() || calvora::store::Field::isForeign(date) || !left || !principal || !interest ||
+            !actualLeft || !actualPrincipal || !actualInterest) {
+            ++data.unreadableMonths;
             continue;
         }
         ChartMonth month;
@@ -155,27 +178,18 @@ ScheduleChartData ChartDataOf(const GroupedTableModel &payment, const GroupedTab
         const calvora::DateParts parts = calvora::decodeDate(month.payDate);
         month.year = parts.year;
         month.month = parts.month;
-        month.principalLeft = payment.recordAmount(record, leftColumn).value_or(Currency());
-        const Currency principal = payment.recordAmount(record, principalColumn).value_or(Currency());
-        const Currency interest = payment.recordAmount(record, interestColumn).value_or(Currency());
-        Currency actualPrincipal;
-        Currency actualInterest;
-        if (i < prepaidRecords.size()) {
-            const int prepaid = prepaidRecords[i];
-            month.actualLeft = prepayment.recordAmount(prepaid, actualLeftColumn).value_or(Currency());
-            actualPrincipal = prepayment.recordAmount(prepaid, actualPrincipalColumn).value_or(Currency());
-            actualInterest = prepayment.recordAmount(prepaid, actualInterestColumn).value_or(Currency());
-        }
+        month.principalLeft = *left;
+        month.actualLeft = *actualLeft;
 
         if (data.years.empty() || data.years.back().year != month.year)
             data.years.push_back({month.year, {}, {}, {}, {}});
         ChartYear &year = data.years.back();
-        year.principal += principal;
-        year.interest += interest;
-        year.actualPrincipal += actualPrincipal;
-        year.actualInterest += actualInterest;
+        year.principal += *principal;
+        year.interest += *interest;
+        year.actualPrincipal += *actualPrincipal;
+        year.actualInterest += *actualInterest;
 
-        if (!actualPrincipal.isZero() || !actualInterest.isZero())
+        if (!actualPrincipal->isZero() || !actualInterest->isZero())
             lastPaying = int(data.months.size());
         data.months.push_back(month);
     }
@@ -208,16 +222,16 @@ TfrmChart::TfrmChart(const GroupedTableModel &payment, const GroupedTableModel &
     lblNoSchedule->setObjectName(QStringLiteral("lblNoSchedule"));
     lblNoSchedule->setAlignment(Qt::AlignCenter);
     lblNoSchedule->setAttribute(Qt::WA_TransparentForMouseEvents);
-    lblUndated = new QLabel(pnlCharts);
-    lblUndated->setObjectName(QStringLiteral("lblUndated"));
-    lblUndated->hide();
+    lblUnreadable = new QLabel(pnlCharts);
+    lblUnreadable->setObjectName(QStringLiteral("lblUnreadable"));
+    lblUnreadable->hide();
     auto *charts = new QGridLayout(pnlCharts);
     charts->setContentsMargins(0, 0, 0, 0);
     charts->setSpacing(6);
     charts->addWidget(chvBalance, 0, 0);
     charts->addWidget(chvYears, 1, 0);
     charts->addWidget(lblNoSchedule, 0, 0, 2, 1); // over both charts while there is nothing to draw
-    charts->addWidget(lblUndated, 2, 0);
+    charts->addWidget(lblUnreadable, 2, 0);
     charts->setRowStretch(0, 3);
     charts->setRowStretch(1, 2);
 
@@ -375,9 +389,12 @@ void TfrmChart::rebuild()
     fillBalance();
     fillYears();
     lblNoSchedule->setVisible(m_data.months.empty());
-    lblUndated->setVisible(m_data.undatedMonths > 0);
-    lblUndated->setText(QStringLiteral("%1 month(s) of the schedule are not shown: their month is not a date.")
-                            .arg(m_data.undatedMonths));
+    lblUnreadable->setVisible(m_data.unreadableMonths > 0);
+    lblUnreadable->setText(
+        m_data.unreadableMonths == 1
+            ? QStringLiteral("1 month of the schedule is not shown: its date or an amount does not fit its column.")
+            : QStringLiteral("%1 months of the schedule are not shown: their date or an amount does not fit its column.")
+                  .arg(m_data.unreadableMonths));
 }
 
 void TfrmChart::fillBalance()

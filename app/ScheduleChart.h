@@ -57,15 +57,17 @@ struct ScheduleChartData
     // The month in which the prepayment schedule pays the balance off: its
     // last paying month, when that leaves nothing owing. -1: none.
     int payoffIndex = -1;
-    // Months left out because their month is not a date.
-    int undatedMonths = 0;
+    // Months left out because their date, or one of their amounts, is not a
+    // value of its column (the file holds something else there).
+    int unreadableMonths = 0;
 };
 
 // The months and years of a schedule from the payment view (PayDate,
 // PrincipalLeft, Principal, Interest) and the prepayment view (ActualLeft,
 // ActualPrincipal, ActualInterest), in the views' month order whatever their
-// grouping or opening. An empty value reads as 0. Reads the rows without
-// moving the schedule query's current record.
+// grouping or opening. An empty value reads as 0; a month whose date or
+// amounts do not fit their columns is left out and counted. Reads the rows
+// without moving the schedule query's current record.
 ScheduleChartData ChartDataOf(const calvora::platform::GroupedTableModel &payment,
                               const calvora::platform::GroupedTableModel &prepayment);
 
@@ -128,7 +130,7 @@ private:
     QCategoryAxis *m_yearMoney = nullptr;
     QWidget *pnlCharts = nullptr;
     QLabel *lblNoSchedule = nullptr;
-    QLabel *lblUndated = nullptr;
+    QLabel *lblUnreadable = nullptr;
     QCheckBox *chkPrepaidYears = nullptr;
     QPushButton *btnSave = nullptr;
     QPushButton *btnClose = nullptr;

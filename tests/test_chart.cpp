@@ -110,6 +110,7 @@ private slots:
     void payoffMarksTheLastPayingMonth_data();
     void payoffMarksTheLastPayingMonth();
     void followsSelectionAndGeneration();
+    void leavesOutMonthsThatDoNotFit();
     void savesThePicture();
     void unwritablePictureGivesAMessage();
     void escapeCloses();
@@ -297,6 +298,39 @@ void TestChart::followsSelectionAndGeneration()
     QVERIFY2(f.errors.isEmpty(), qPrintable(f.errors.join(QLatin1Char('\n'))));
     QTRY_VERIFY(chart.chartData().payoffIndex < payoff);
     QVERIFY(chart.chartData().payoffIndex > 0);
+}
+
+void TestChart::leavesOutMonthsThatDoNotFit()
+{
+    ChartFixture f;
+    // Five stored months of "First": one without a date, one whose balance
+    // is text.
+    f.store.exec({QStringLiteral(
+        "INSERT INTO tblAmortization (MortgageID, PayDate, Principal, Interest, PrincipalLeft, ActualPrincipal, "
+        "ActualInterest, ActualLeft) VALUES "
+        "(1, '2010-11-01', 10001, 20002, 990000, 30003, 40004, 970000), "
+        "(1, NULL, 1, 1, 1, 1, 1, 1), "
+        "(1, '2010-12-01', 10005, 20006, 980000, 30007, 40008, 940000), "
+        "(1, '2011-01-01', 10009, 20010, 'lots', 30011, 40012, 910000), "
+        "(1, '2011-02-01', 10013, 20014, 960000, 30015, 40016, 880000)")});
+    f.show();
+    TfrmChart &chart = f.openChart();
+    const ScheduleChartData &data = chart.chartData();
+    QCOMPARE(data.unreadableMonths, 2);
+    auto *balance = seriesNamed<QLineSeries>(chart.balanceChart(), "serBalance");
+    QCOMPARE(balance->points(), (QList<QPointF>{{yearsOf(QStringLiteral("2010-11-01")), 99.0},
+                                                {yearsOf(QStringLiteral("2010-12-01")), 98.0},
+                                                {yearsOf(QStringLiteral("2011-02-01")), 96.0}}));
+    QCOMPARE(int(data.years.size()), 2);
+    QCOMPARE(data.years[0].principal.raw(), 10001 + 10005);
+    QCOMPARE(data.years[1].actualInterest.raw(), 40016);
+    auto *note = chart.findChild<QLabel *>(QStringLiteral("lblUnreadable"));
+    QVERIFY(note->isVisible());
+    QCOMPARE(note->text(),
+             QStringLiteral("2 months of the schedule are not shown: their date or an amount does not fit its column."));
+    // Nothing of it is written back.
+    QCOMPARE(f.store.value(QStringLiteral("SELECT count(*) FROM tblAmortization WHERE PrincipalLeft='lots'")).toInt(),
+             1);
 }
 
 void TestChart::savesThePicture()
