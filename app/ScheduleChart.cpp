@@ -388,6 +388,7 @@ void TfrmChart::rebuild()
     m_data = m_payment && m_prepayment ? ChartDataOf(*m_payment, *m_prepayment) : ScheduleChartData();
     fillBalance();
     fillYears();
+    settleLayout();
     lblNoSchedule->setVisible(m_data.months.empty());
     lblUnreadable->setVisible(m_data.unreadableMonths > 0);
     lblUnreadable->setText(
@@ -446,7 +447,9 @@ void TfrmChart::fillYears()
     for (const ChartYear &year : m_data.years) {
         principal.append(plotted(prepaid ? year.actualPrincipal : year.principal));
         interest.append(plotted(prepaid ? year.actualInterest : year.interest));
-        top = std::max(top, principal.back() + interest.back());
+        // One scale for both schedules, so that switching compares them.
+        top = std::max({top, plotted(year.principal) + plotted(year.interest),
+                        plotted(year.actualPrincipal) + plotted(year.actualInterest)});
     }
     m_principalSet->remove(0, m_principalSet->count());
     m_principalSet->append(principal);
@@ -474,6 +477,7 @@ void TfrmChart::fillYears()
 
 void TfrmChart::saveImage(const QString &path)
 {
+    settleLayout();
     const QPixmap picture = pnlCharts->grab();
     if (!picture.save(path, "PNG"))
         throw calvora::Error(QStringLiteral("The chart could not be written to %1.").arg(path).toStdString());
@@ -492,4 +496,18 @@ void TfrmChart::btnSaveClick()
     saveImage(path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) ? path : path + QStringLiteral(".png"));
 }
 
-void TfrmChart::chkPrepaidYearsClick() { fillYears(); }
+void TfrmChart::chkPrepaidYearsClick()
+{
+    fillYears();
+    settleLayout();
+}
+
+void TfrmChart::settleLayout()
+{
+    // A chart lays out its axes and legend when the event loop comes round;
+    // a picture taken before that shows the old layout with the new labels.
+    for (QChart *chart : {m_balanceChart, m_yearChart}) {
+        chart->layout()->invalidate();
+        chart->layout()->activate();
+    }
+}

@@ -104,6 +104,8 @@ private:
     void buildYearChart();
     void fillBalance();
     void fillYears();
+    // Lays out the charts' axes and legends for their new labels at once.
+    void settleLayout();
     QString moneyAxisText(calvora::Currency amount) const;
     // Sets a money axis to round steps from 0 to at least top.
     void setMoneyAxis(QCategoryAxis &axis, double top) const;
