@@ -36,7 +36,10 @@ using calvora::platform::GroupedTableModel;
 
 namespace {
 
-QString qt(const std::string &text) { return QString::fromStdString(text); }
+QString qt(const std::string &text)
+{
+    return QString::fromStdString(text);
+}
 
 // The colours of the schedule grids: their lines, and calm tones of the
 // selection blue and the grid greens for the figures.
@@ -47,7 +50,10 @@ const QColor PrepaidBalance(0x4E, 0x7A, 0x27);
 const QColor PrincipalBar(0x8F, 0xB0, 0x6A);
 const QColor InterestBar(0xE0, 0xB8, 0x6B);
 
-double plotted(Currency amount) { return double(amount.toExtended()); }
+double plotted(Currency amount)
+{
+    return double(amount.toExtended());
+}
 
 // A column of a view by its name; throws when the view has none, which only
 // a view set up differently can cause.
@@ -55,7 +61,8 @@ int columnOf(const GroupedTableModel &view, const char *name)
 {
     const int column = view.columnIndex(QString::fromLatin1(name));
     if (column < 0)
-        throw calvora::Error(QStringLiteral("The schedule view has no column %1.").arg(QString::fromLatin1(name))
+        throw calvora::Error(QStringLiteral("The schedule view has no column %1.")
+                                 .arg(QString::fromLatin1(name))
                                  .toStdString());
     return column;
 }
@@ -139,7 +146,8 @@ ScheduleChartData ChartDataOf(const GroupedTableModel &payment, const GroupedTab
 
     // A month's amount in a view's column; an empty value reads as 0, a
     // value that does not fit its column as none.
-    const auto amountOf = [](const GroupedTableModel &view, int record, int column) -> std::optional<Currency> {
+    const auto amountOf = [](const GroupedTableModel &view, int record,
+                             int column) -> std::optional<Currency> {
         if (record < 0)
             return Currency();
         if (const std::optional<Currency> amount = view.recordAmount(record, column))
@@ -202,8 +210,8 @@ ScheduleChartData ChartDataOf(const GroupedTableModel &payment, const GroupedTab
 TfrmChart::TfrmChart(const GroupedTableModel &payment, const GroupedTableModel &prepayment,
                      std::function<QString()> mortgageName, const calvora::RegionalSettings &settings,
                      QWidget *parent)
-    : QDialog(parent), m_payment(&payment), m_prepayment(&prepayment), m_mortgageName(std::move(mortgageName)),
-      m_settings(settings)
+    : QDialog(parent), m_payment(&payment), m_prepayment(&prepayment),
+      m_mortgageName(std::move(mortgageName)), m_settings(settings)
 {
     setObjectName(QStringLiteral("frmChart"));
     resize(720, 600);
@@ -218,7 +226,8 @@ TfrmChart::TfrmChart(const GroupedTableModel &payment, const GroupedTableModel &
         view->setRenderHint(QPainter::Antialiasing);
         view->setFrameShape(QFrame::NoFrame);
     }
-    lblNoSchedule = new QLabel(QStringLiteral("No schedule yet: click Schedule on the Payment Schedule page."), pnlCharts);
+    lblNoSchedule = new QLabel(
+        QStringLiteral("No schedule yet: click Schedule on the Payment Schedule page."), pnlCharts);
     lblNoSchedule->setObjectName(QStringLiteral("lblNoSchedule"));
     lblNoSchedule->setAlignment(Qt::AlignCenter);
     lblNoSchedule->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -261,12 +270,14 @@ TfrmChart::TfrmChart(const GroupedTableModel &payment, const GroupedTableModel &
     m_rebuildSoon = new QTimer(this);
     m_rebuildSoon->setSingleShot(true);
     m_rebuildSoon->setInterval(0);
-    connect(m_rebuildSoon, &QTimer::timeout, this, [this] { calvora::platform::guarded([this] { rebuild(); }); });
+    connect(m_rebuildSoon, &QTimer::timeout, this,
+            [this] { calvora::platform::guarded([this] { rebuild(); }); });
     // The views announce every re-read of their rows (a new mortgage
     // selected, a schedule generated) as a model reset.
     for (const GroupedTableModel *view : {&payment, &prepayment})
         connect(view, &QAbstractItemModel::modelReset, m_rebuildSoon, qOverload<>(&QTimer::start));
-    connect(btnSave, &QPushButton::clicked, this, [this] { calvora::platform::guarded([this] { btnSaveClick(); }); });
+    connect(btnSave, &QPushButton::clicked, this,
+            [this] { calvora::platform::guarded([this] { btnSaveClick(); }); });
     connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
     connect(chkPrepaidYears, &QCheckBox::toggled, this,
             [this] { calvora::platform::guarded([this] { chkPrepaidYearsClick(); }); });
@@ -393,8 +404,10 @@ void TfrmChart::rebuild()
     lblUnreadable->setVisible(m_data.unreadableMonths > 0);
     lblUnreadable->setText(
         m_data.unreadableMonths == 1
-            ? QStringLiteral("1 month of the schedule is not shown: its date or an amount does not fit its column.")
-            : QStringLiteral("%1 months of the schedule are not shown: their date or an amount does not fit its column.")
+            ? QStringLiteral(
+                  "1 month of the schedule is not shown: its date or an amount does not fit its column.")
+            : QStringLiteral(
+                  "%1 months of the schedule are not shown: their date or an amount does not fit its column.")
                   .arg(m_data.unreadableMonths));
 }
 
@@ -493,7 +506,8 @@ void TfrmChart::btnSaveClick()
                                                       QStringLiteral("PNG pictures (*.png)"));
     if (path.isEmpty())
         return;
-    saveImage(path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) ? path : path + QStringLiteral(".png"));
+    saveImage(path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) ? path
+                                                                         : path + QStringLiteral(".png"));
 }
 
 void TfrmChart::chkPrepaidYearsClick()

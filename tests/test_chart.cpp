@@ -2,7 +2,8 @@
 // database file: the balance series month by month against the stored rows,
 // the yearly bars against sums taken from the file, the payoff mark, a redraw
 // when another mortgage is selected or a schedule generated, the empty
-// schedule, the picture written to a file, and Esc.
+// schedule, months that do not fit their columns, the picture written to a
+// file, and closing.
 
 #include "DBGrid.h"
 #include "Errors.h"
@@ -16,6 +17,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineSeries>
+#include <QPushButton>
 #include <QScatterSeries>
 #include <QStackedBarSeries>
 #include <QTemporaryDir>
@@ -30,7 +32,10 @@ const QString WorkedExample = QStringLiteral(
     "TermInMonth=360, MonthlyPayment=5995505, TotalPayment=2158381800, TotalInterest=1158381800");
 
 // A stored amount (ten-thousandths) as the chart plots it.
-double plotted(const QString &raw) { return double(raw.toLongLong()) / 10000.0; }
+double plotted(const QString &raw)
+{
+    return double(raw.toLongLong()) / 10000.0;
+}
 
 // Where the chart puts a month ("2004-03-01") on its time axis, in years.
 double yearsOf(const QString &isoDate)
@@ -60,16 +65,18 @@ public:
     TfrmChart &openChart()
     {
         chart = std::make_unique<TfrmChart>(
-            window->tvAmort, window->tvPrepay, [this] { return window->qMortgage.field(u"MortgageName").asString(); },
+            window->tvAmort, window->tvPrepay,
+            [this] { return window->qMortgage.field(u"MortgageName").asString(); },
             RegionalSettings::usEnglish(), window.get());
         chart->show();
         return *chart;
     }
     QStringList storedMonths(const QString &columns, int mortgageId = 1) const
     {
-        return store.rows(QStringLiteral("SELECT %1 FROM tblAmortization WHERE MortgageID=%2 ORDER BY PayDate")
-                              .arg(columns)
-                              .arg(mortgageId));
+        return store.rows(
+            QStringLiteral("SELECT %1 FROM tblAmortization WHERE MortgageID=%2 ORDER BY PayDate")
+                .arg(columns)
+                .arg(mortgageId));
     }
 
     std::unique_ptr<TfrmChart> chart;
@@ -113,21 +120,27 @@ private slots:
     void leavesOutMonthsThatDoNotFit();
     void savesThePicture();
     void unwritablePictureGivesAMessage();
-    void escapeCloses();
+    void closes_data();
+    void closes();
 };
 
-void TestChart::initTestCase() { platform::initApplication(); }
+void TestChart::initTestCase()
+{
+    platform::initApplication();
+}
 
 void TestChart::balanceFollowsTheStoredMonths_data()
 {
     QTest::addColumn<QString>("series");
     QTest::addColumn<QString>("column");
     QTest::addColumn<bool>("grouped");
-    QTest::newRow("payment schedule, by year") << QStringLiteral("serBalance") << QStringLiteral("PrincipalLeft") << true;
+    QTest::newRow("payment schedule, by year")
+        << QStringLiteral("serBalance") << QStringLiteral("PrincipalLeft") << true;
     QTest::newRow("prepayment schedule, by year")
         << QStringLiteral("serPrepaidBalance") << QStringLiteral("ActualLeft") << true;
     // Without grouping, and with every year closed, the months keep their order.
-    QTest::newRow("payment schedule, flat") << QStringLiteral("serBalance") << QStringLiteral("PrincipalLeft") << false;
+    QTest::newRow("payment schedule, flat")
+        << QStringLiteral("serBalance") << QStringLiteral("PrincipalLeft") << false;
 }
 
 void TestChart::balanceFollowsTheStoredMonths()
@@ -173,7 +186,8 @@ void TestChart::yearBarsSumTheStoredMonths_data()
     QTest::addColumn<QString>("principal");
     QTest::addColumn<QString>("interest");
     QTest::newRow("payment schedule") << false << QStringLiteral("Principal") << QStringLiteral("Interest");
-    QTest::newRow("prepayment schedule") << true << QStringLiteral("ActualPrincipal") << QStringLiteral("ActualInterest");
+    QTest::newRow("prepayment schedule")
+        << true << QStringLiteral("ActualPrincipal") << QStringLiteral("ActualInterest");
 }
 
 void TestChart::yearBarsSumTheStoredMonths()
@@ -193,8 +207,9 @@ void TestChart::yearBarsSumTheStoredMonths()
 
     // SQLite sums the stored integers exactly.
     const QStringList sums = f.store.rows(
-        QStringLiteral("SELECT substr(PayDate, 1, 4), sum(ifnull(%1, 0)), sum(ifnull(%2, 0)) FROM tblAmortization "
-                       "WHERE MortgageID=1 GROUP BY substr(PayDate, 1, 4) ORDER BY 1")
+        QStringLiteral(
+            "SELECT substr(PayDate, 1, 4), sum(ifnull(%1, 0)), sum(ifnull(%2, 0)) FROM tblAmortization "
+            "WHERE MortgageID=1 GROUP BY substr(PayDate, 1, 4) ORDER BY 1")
             .arg(principal, interest));
     QCOMPARE(sums.size(), 30); // January 2004 to December 2033
     QBarSet *principalBars = barSet(chart.yearChart(), "setPrincipal");
@@ -233,8 +248,9 @@ void TestChart::payoffMarksTheLastPayingMonth()
     f.schedule();
     TfrmChart &chart = f.openChart();
 
-    const QStringList paying = f.storedMonths(QStringLiteral("PayDate, ifnull(ActualLeft, 0)")
-                                              + QStringLiteral(" , ifnull(ActualPrincipal, 0) + ifnull(ActualInterest, 0)"));
+    const QStringList paying =
+        f.storedMonths(QStringLiteral("PayDate, ifnull(ActualLeft, 0)") +
+                       QStringLiteral(" , ifnull(ActualPrincipal, 0) + ifnull(ActualInterest, 0)"));
     QString lastPaying;
     QString leftAfter;
     for (const QString &month : paying) {
@@ -256,7 +272,8 @@ void TestChart::payoffMarksTheLastPayingMonth()
     QCOMPARE(payoff->count(), 1);
     QCOMPARE(payoff->at(0), QPointF(yearsOf(lastPaying), 0.0));
     QCOMPARE(payoff->pointLabelsFormat(),
-             QStringLiteral("Paid off ") + QDate::fromString(lastPaying, Qt::ISODate).toString(QStringLiteral("MMM yyyy")));
+             QStringLiteral("Paid off ") +
+                 QDate::fromString(lastPaying, Qt::ISODate).toString(QStringLiteral("MMM yyyy")));
 }
 
 void TestChart::followsSelectionAndGeneration()
@@ -305,14 +322,14 @@ void TestChart::leavesOutMonthsThatDoNotFit()
     ChartFixture f;
     // Five stored months of "First": one without a date, one whose balance
     // is text.
-    f.store.exec({QStringLiteral(
-        "INSERT INTO tblAmortization (MortgageID, PayDate, Principal, Interest, PrincipalLeft, ActualPrincipal, "
-        "ActualInterest, ActualLeft) VALUES "
-        "(1, '2010-11-01', 10001, 20002, 990000, 30003, 40004, 970000), "
-        "(1, NULL, 1, 1, 1, 1, 1, 1), "
-        "(1, '2010-12-01', 10005, 20006, 980000, 30007, 40008, 940000), "
-        "(1, '2011-01-01', 10009, 20010, 'lots', 30011, 40012, 910000), "
-        "(1, '2011-02-01', 10013, 20014, 960000, 30015, 40016, 880000)")});
+    f.store.exec({QStringLiteral("INSERT INTO tblAmortization (MortgageID, PayDate, Principal, Interest, "
+                                 "PrincipalLeft, ActualPrincipal, "
+                                 "ActualInterest, ActualLeft) VALUES "
+                                 "(1, '2010-11-01', 10001, 20002, 990000, 30003, 40004, 970000), "
+                                 "(1, NULL, 1, 1, 1, 1, 1, 1), "
+                                 "(1, '2010-12-01', 10005, 20006, 980000, 30007, 40008, 940000), "
+                                 "(1, '2011-01-01', 10009, 20010, 'lots', 30011, 40012, 910000), "
+                                 "(1, '2011-02-01', 10013, 20014, 960000, 30015, 40016, 880000)")});
     f.show();
     TfrmChart &chart = f.openChart();
     const ScheduleChartData &data = chart.chartData();
@@ -327,9 +344,11 @@ void TestChart::leavesOutMonthsThatDoNotFit()
     auto *note = chart.findChild<QLabel *>(QStringLiteral("lblUnreadable"));
     QVERIFY(note->isVisible());
     QCOMPARE(note->text(),
-             QStringLiteral("2 months of the schedule are not shown: their date or an amount does not fit its column."));
+             QStringLiteral(
+                 "2 months of the schedule are not shown: their date or an amount does not fit its column."));
     // Nothing of it is written back.
-    QCOMPARE(f.store.value(QStringLiteral("SELECT count(*) FROM tblAmortization WHERE PrincipalLeft='lots'")).toInt(),
+    QCOMPARE(f.store.value(QStringLiteral("SELECT count(*) FROM tblAmortization WHERE PrincipalLeft='lots'"))
+                 .toInt(),
              1);
 }
 
@@ -348,6 +367,14 @@ void TestChart::savesThePicture()
     const QWidget *charts = chart.findChild<QWidget *>(QStringLiteral("pnlCharts"));
     QCOMPARE(picture.size(), charts->size() * charts->devicePixelRatio());
     QVERIFY(charts->width() > 700);
+    // The picture is the chart, not an empty panel: the balance line's blue is in it.
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    int blue = 0;
+    for (int y = 0; y < rgb.height(); ++y) {
+        for (int x = 0; x < rgb.width(); ++x)
+            blue += rgb.pixelColor(x, y) == QColor(0x00, 0x66, 0xCC);
+    }
+    QVERIFY2(blue > 300, qPrintable(QString::number(blue)));
 }
 
 void TestChart::unwritablePictureGivesAMessage()
@@ -361,19 +388,31 @@ void TestChart::unwritablePictureGivesAMessage()
         chart.saveImage(path);
         QFAIL("a picture in a missing folder was written");
     } catch (const Error &e) {
-        QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("The chart could not be written to %1.").arg(path));
+        QCOMPARE(QString::fromUtf8(e.what()),
+                 QStringLiteral("The chart could not be written to %1.").arg(path));
     }
     QVERIFY(!QFile::exists(path));
 }
 
-void TestChart::escapeCloses()
+void TestChart::closes_data()
 {
+    QTest::addColumn<bool>("escape");
+    QTest::newRow("Esc") << true;
+    QTest::newRow("Close button") << false;
+}
+
+void TestChart::closes()
+{
+    QFETCH(bool, escape);
     ChartFixture f;
     f.show();
     TfrmChart &chart = f.openChart();
     chart.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&chart));
-    QTest::keyClick(&chart, Qt::Key_Escape);
+    if (escape)
+        QTest::keyClick(&chart, Qt::Key_Escape);
+    else
+        QTest::mouseClick(chart.findChild<QPushButton *>(QStringLiteral("btnClose")), Qt::LeftButton);
     QVERIFY(!chart.isVisible());
     QVERIFY(f.window->isVisible());
 }
