@@ -80,6 +80,8 @@ class TfrmChart : public QDialog
     Q_OBJECT
 
 public:
+    // mortgageName gives the selected mortgage's name for the title each
+    // time the chart is drawn; it must not throw.
     TfrmChart(const calvora::platform::GroupedTableModel &payment,
               const calvora::platform::GroupedTableModel &prepayment, std::function<QString()> mortgageName,
               const calvora::RegionalSettings &settings, QWidget *parent = nullptr);
