@@ -27,6 +27,7 @@ class QLineEdit;
 class QTimer;
 class QLabel;
 class TfrmCompare;
+class TfrmChart;
 
 // The main window: the selected mortgage in a summary strip and five pages,
 // the mortgage list, and every data component of the program.
@@ -108,6 +109,9 @@ public:
     void exportScheduleTo(const calvora::platform::GroupedTableModel &view, const QString &path) const;
     // Shows the view in a print preview, from which it prints or saves as PDF.
     void printSchedule(const calvora::platform::GroupedTableModel &view);
+    // Opens (or brings forward) the chart of the selected mortgage, which
+    // follows the selection and every new schedule.
+    void showChart();
     // Opens (or brings forward, read again) the comparison of the saved mortgages.
     void showCompare();
     // The reconciliation line under each schedule, for the selected mortgage.
@@ -184,6 +188,7 @@ private:
     QTimer *m_sizeMoveQuiet = nullptr;
     std::map<QString, QStringList> m_reportedForeignValues;
     QPointer<TfrmCompare> m_compare;
+    QPointer<TfrmChart> m_chart;
     QLabel *m_amortReconciliation = nullptr;
     QLabel *m_prepayReconciliation = nullptr;
     std::vector<QWidget *> m_reportButtons[2]; // right ends of the two schedule tool bars

@@ -10,6 +10,7 @@
 #include "Field.h"
 #include "ScheduleViews.h"
 #include "TableExport.h"
+#include "ScheduleChart.h"
 #include "SchedulePrint.h"
 #include "fCompare.h"
 #include "fSideBar.h"
@@ -133,12 +134,15 @@ void TfrmMain::setUpReports()
             printSchedule(*view);
     });
     printEntry->setToolTip(QStringLiteral("Print the schedule as shown, or save it as PDF (Ctrl+P)"));
+    QAction *chartEntry = action("actChart", QStringLiteral("Chart…"), QKeySequence(Qt::CTRL | Qt::Key_G), 'c',
+                                 [this] { showChart(); });
+    chartEntry->setToolTip(QStringLiteral("Chart the balance and each year's principal and interest (Ctrl+G)"));
     QAction *compareEntry = action("actCompare", QStringLiteral("Compare…"), QKeySequence(Qt::CTRL | Qt::Key_M), 0,
                                    [this] { showCompare(); });
     compareEntry->setToolTip(QStringLiteral("Compare the saved mortgages side by side (Ctrl+M)"));
 
     const QList<QAction *> scheduleEntries{exportEntry, printEntry};
-    const QList<QAction *> listEntries{compareEntry};
+    const QList<QAction *> listEntries{compareEntry, chartEntry};
     std::vector<QWidget *> lists{ui->dgMortgage};
     if (frmSideBar)
         lists.push_back(&frmSideBar->listGrid());
@@ -149,12 +153,13 @@ void TfrmMain::setUpReports()
     for (QWidget *grid : {static_cast<QWidget *>(ui->grdAmort), static_cast<QWidget *>(ui->grdPrepay)}) {
         grid->setContextMenuPolicy(Qt::ActionsContextMenu);
         grid->addActions(scheduleEntries);
+        grid->addAction(chartEntry);
     }
 
     // The schedule tool bars' own buttons, at their free right ends.
     for (int bar = 0; bar < 2; ++bar) {
         QWidget *toolBar = bar == 0 ? ui->tbSchedule : ui->RzToolbar2;
-        for (QAction *entry : scheduleEntries) {
+        for (QAction *entry : scheduleEntries + QList<QAction *>{chartEntry}) {
             auto *button = new QToolButton(toolBar);
             button->setObjectName(entry->objectName().replace(0, 3, bar == 0 ? QStringLiteral("btnAmort")
                                                                             : QStringLiteral("btnPrepay")));
@@ -238,6 +243,23 @@ void TfrmMain::printSchedule(const GroupedTableModel &view)
     std::unique_ptr<QPrintPreviewDialog> preview(
         PreviewSchedule(this, view, ScheduleTitleOf(qMortgage, &view == &tvPrepay, MainConnection.regionalSettings())));
     platform::execModal(*preview);
+}
+
+void TfrmMain::showChart()
+{
+    if (!m_chart) {
+        m_chart = new TfrmChart(
+            tvAmort, tvPrepay,
+            [this] {
+                const bool named = qMortgage.isActive() && !qMortgage.field(u"MortgageName").isForeign();
+                return named ? qMortgage.field(u"MortgageName").asString() : QString();
+            },
+            MainConnection.regionalSettings(), this);
+        m_chart->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_chart->show();
+    m_chart->raise();
+    m_chart->activateWindow();
 }
 
 void TfrmMain::showCompare()
