@@ -167,7 +167,7 @@ void TfrmMain::setUpReports()
             button->setAutoRaise(true);
             button->setFocusPolicy(Qt::NoFocus);
             button->setIconSize(QSize(16, 16));
-            button->resize(24, 24);
+            button->resize(22, 22);
             m_reportButtons[bar].push_back(button);
         }
         toolBar->installEventFilter(this);
@@ -185,7 +185,7 @@ void TfrmMain::placeReportButtons()
 {
     for (int bar = 0; bar < 2; ++bar) {
         const QWidget *toolBar = bar == 0 ? ui->tbSchedule : ui->RzToolbar2;
-        int x = toolBar->width() - 4;
+        int x = toolBar->width() - 2;
         for (auto button = m_reportButtons[bar].rbegin(); button != m_reportButtons[bar].rend(); ++button) {
             x -= (*button)->width();
             (*button)->move(x, (toolBar->height() - (*button)->height()) / 2);

@@ -91,6 +91,9 @@ void CalculateScheduleRow(Query &row, std::optional<Currency> monthlyPayment)
 
 QString ScheduleMonthText(const Field &payDate, const RegionalSettings &settings)
 {
+    // A value another program wrote that is no date shows as it is stored.
+    if (payDate.isForeign())
+        return payDate.defaultText(payDate.value(), true);
     return QString::fromStdString(formatDate("mmm yyyy", payDate.asDate(), settings));
 }
 
@@ -226,7 +229,7 @@ QString ReconciliationText(const Reconciliation &reconciliation, const RegionalS
         return QStringLiteral("This schedule cannot be reconciled: a month has no principal or balance.");
     auto amount = [&settings](Currency value) {
         const std::string digits = formatFloat(",0.0000", std::fabs(value.toExtended()), settings);
-        return settings.currencySymbol + (value < Currency() ? "-" + digits : digits);
+        return (value < Currency() ? "-" : "") + settings.currencySymbol + digits;
     };
     const std::string sum = "Principal paid " + amount(reconciliation.principalPaid) + " + balance left by rounding " +
                             amount(reconciliation.lastBalance);
