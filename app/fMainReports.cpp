@@ -63,14 +63,16 @@ QIcon reportIcon(char kind)
         painter.setBrush(Qt::white);
         painter.drawRect(4, 10, 8, 5);
         break;
-    default: // a chart: bars and a falling line
+    default: // a chart: a falling balance as bars over an axis
+        painter.setPen(ink);
+        painter.drawLine(1, 1, 1, 15);
+        painter.drawLine(1, 15, 15, 15);
         painter.setPen(Qt::NoPen);
         painter.setBrush(QColor(0x5b, 0x8d, 0xc9));
-        painter.drawRect(2, 9, 3, 6);
-        painter.drawRect(7, 6, 3, 9);
-        painter.drawRect(12, 3, 3, 12);
-        painter.setPen(QPen(QColor(0xc0, 0x39, 0x2b), 2));
-        painter.drawLine(1, 2, 15, 12);
+        painter.drawRect(3, 3, 3, 11);
+        painter.drawRect(7, 7, 3, 7);
+        painter.setBrush(QColor(0x2e, 0x8b, 0x57));
+        painter.drawRect(11, 11, 3, 3);
         break;
     }
     return QIcon(picture);

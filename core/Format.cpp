@@ -463,31 +463,31 @@ std::string formatFixed(Currency value, int decimals, const RegionalSettings &se
     return out;
 }
 
-std::string formatFloat(std::string_view pattern, long double value, const RegionalSettings &settings)
-{
-    if (std::isnan(value))
-        return "NAN";
-    if (std::isinf(value))
-        return value < 0 ? "-INF" : "INF";
+namespace {
 
+// A number pattern applied to a value given by its sign and a way to make
+// its digits rounded to a number of decimals.
+using DigitsOf = void (*)(const void *value, int decimals, std::string &whole, std::string &fraction);
+
+std::string formatPattern(std::string_view pattern, int sign, const void *value, DigitsOf digitsOf,
+                          const RegionalSettings &settings)
+{
     std::vector<PatternSection> sections = parsePattern(pattern);
-    if (sections[0].empty())
-        return generalNumber(value, settings);
     const bool hasNegative = sections.size() > 1 && !sections[1].empty();
     const bool hasZero = sections.size() > 2 && !sections[2].empty();
     const PatternSection &positive = sections[0];
 
     const PatternSection *section = &positive;
-    if (value < 0 && hasNegative)
+    if (sign < 0 && hasNegative)
         section = &sections[1];
-    else if (value == 0 && hasZero)
+    else if (sign == 0 && hasZero)
         section = &sections[2];
 
     SectionShape shape = shapeOf(*section);
     std::string whole, fraction;
-    roundedDigits(std::fabs(value), shape.decimalPlaceholders, whole, fraction);
+    digitsOf(value, shape.decimalPlaceholders, whole, fraction);
 
-    if (value != 0 && allZero(whole) && allZero(fraction)) {
+    if (sign != 0 && allZero(whole) && allZero(fraction)) {
         // Rounds to zero: shown as zero, without sign.
         section = hasZero ? &sections[2] : &positive;
         shape = shapeOf(*section);
@@ -495,9 +495,68 @@ std::string formatFloat(std::string_view pattern, long double value, const Regio
         return applySection(*section, shape, whole, fraction, settings);
     }
     std::string out = applySection(*section, shape, whole, fraction, settings);
-    if (value < 0 && !hasNegative)
+    if (sign < 0 && !hasNegative)
         out.insert(0, 1, '-');
     return out;
+}
+
+// The digits of a count of ten-thousandths' magnitude, rounded exactly to
+// the decimals, ties to even.
+void exactDigits(std::uint64_t magnitude, int decimals, std::string &whole, std::string &fraction)
+{
+    if (decimals >= 4) {
+        whole = std::to_string(magnitude / 10000);
+        std::string four = std::to_string(magnitude % 10000);
+        fraction = std::string(4 - four.size(), '0') + four + std::string(std::size_t(decimals - 4), '0');
+        return;
+    }
+    std::uint64_t unit = 1;
+    for (int i = decimals; i < 4; ++i)
+        unit *= 10;
+    std::uint64_t kept = magnitude / unit;
+    const std::uint64_t rest = magnitude % unit;
+    if (rest > unit / 2 || (rest == unit / 2 && kept % 2 == 1))
+        ++kept;
+    std::uint64_t scale = 1;
+    for (int i = 0; i < decimals; ++i)
+        scale *= 10;
+    whole = std::to_string(kept / scale);
+    const std::string digits = decimals > 0 ? std::to_string(kept % scale) : std::string();
+    fraction = std::string(std::size_t(decimals) - digits.size(), '0') + digits;
+}
+
+} // namespace
+
+std::string formatFloat(std::string_view pattern, long double value, const RegionalSettings &settings)
+{
+    if (std::isnan(value))
+        return "NAN";
+    if (std::isinf(value))
+        return value < 0 ? "-INF" : "INF";
+    if (parsePattern(pattern)[0].empty())
+        return generalNumber(value, settings);
+    const long double magnitude = std::fabs(value);
+    return formatPattern(
+        pattern, value < 0 ? -1 : (value > 0 ? 1 : 0), &magnitude,
+        [](const void *v, int decimals, std::string &whole, std::string &fraction) {
+            roundedDigits(*static_cast<const long double *>(v), decimals, whole, fraction);
+        },
+        settings);
+}
+
+std::string formatFloat(std::string_view pattern, Currency value, const RegionalSettings &settings)
+{
+    if (parsePattern(pattern)[0].empty())
+        return generalNumber(value.toExtended(), settings);
+    const std::int64_t raw = value.raw();
+    // The magnitude of the most negative count does not fit a signed count.
+    const std::uint64_t magnitude = raw < 0 ? std::uint64_t(0) - std::uint64_t(raw) : std::uint64_t(raw);
+    return formatPattern(
+        pattern, raw < 0 ? -1 : (raw > 0 ? 1 : 0), &magnitude,
+        [](const void *v, int decimals, std::string &whole, std::string &fraction) {
+            exactDigits(*static_cast<const std::uint64_t *>(v), decimals, whole, fraction);
+        },
+        settings);
 }
 
 std::string formatDate(std::string_view pattern, DateTime date, const RegionalSettings &settings)

@@ -34,6 +34,10 @@ std::string formatFixed(Currency value, int decimals, const RegionalSettings &se
 // "P&I = $,0.00" gives "P&I = $1,234.50". Rounded to nearest, ties to even.
 // A value in the negative section shows without its sign.
 std::string formatFloat(std::string_view pattern, long double value, const RegionalSettings &settings);
+// The same for money: rounded from the exact count of ten-thousandths, so
+// that a decimal tie (1,384.165 to two decimals) rounds to even as the money
+// format does, rather than by the nearest binary value's side of it.
+std::string formatFloat(std::string_view pattern, Currency value, const RegionalSettings &settings);
 
 // A date pattern: "d", "dd", "m", "mm", "mmm" (short month name), "yy",
 // "yyyy"; quoted texts and other characters literal. "mmm yyyy" gives "Jan 2025".

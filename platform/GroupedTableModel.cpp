@@ -421,7 +421,7 @@ QString GroupedTableModel::summaryText(const Slot &slot, const std::optional<Cur
             return QLatin1Char('-') + qt(formatMoney(Currency() - *sum, settings()));
         return qt(formatMoney(*sum, settings()));
     }
-    return qt(formatFloat(slot.summary.format.toStdString(), sum->toExtended(), settings()));
+    return qt(formatFloat(slot.summary.format.toStdString(), *sum, settings()));
 }
 
 QString GroupedTableModel::groupRowText(int group) const

@@ -228,7 +228,8 @@ QString ReconciliationText(const Reconciliation &reconciliation, const RegionalS
     if (!reconciliation.complete)
         return QStringLiteral("This schedule cannot be reconciled: a month has no principal or balance.");
     auto amount = [&settings](Currency value) {
-        const std::string digits = formatFloat(",0.0000", std::fabs(value.toExtended()), settings);
+        // The negative section shows the digits without their sign.
+        const std::string digits = formatFloat(",0.0000;,0.0000", value, settings);
         return (value < Currency() ? "-" : "") + settings.currencySymbol + digits;
     };
     const std::string sum = "Principal paid " + amount(reconciliation.principalPaid) + " + balance left by rounding " +

@@ -158,6 +158,10 @@ void TestExport::csvOfTheWorkedExample_data()
                QStringLiteral("year total,,1228.0114,5966.5946,,,,"),
                QStringLiteral("month,Jan 2005,105.6906,493.8599,105.6906,493.8599,98666.2980,"),
                QStringLiteral("month,Mar 2005,106.7501,492.8004,318.6597,1479.9918,98453.3289,"),
+               // 1,384.165 in the group row rounds to even, as under the column.
+               QStringLiteral("group,\"Year : 2006 (Payment this year (P&I) = $7,194.61, Principal = $1,384.16, "
+                              "Interest = $5,810.44)\",,,,,,"),
+               QStringLiteral("year total,,1384.1650,5810.4410,,,,"),
                QStringLiteral("month,Dec 2033,596.5675,2.9830,6966.1351,228.4709,0.0231,"),
                QStringLiteral("total,,99999.9769,115838.2031,,,,215838.1800"),
            };

@@ -87,6 +87,8 @@ private slots:
     void formatFixed();
     void formatFloat_data();
     void formatFloat();
+    void formatFloatOfMoney_data();
+    void formatFloatOfMoney();
     void formatDate_data();
     void formatDate();
     void formatStatement_data();
@@ -288,6 +290,38 @@ void TestFormat::formatFloat()
     QFETCH(long double, value);
     QFETCH(QString, expected);
     QCOMPARE(text(calvora::formatFloat(pattern.toStdString(), value, settings)), expected);
+}
+
+void TestFormat::formatFloatOfMoney_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<qint64>("raw");
+    QTest::addColumn<QString>("expected");
+
+    // A decimal tie has no exact binary value; money rounds it to even, as
+    // the money format does, whichever side its nearest binary value lies.
+    const QString principal = QStringLiteral("Principal = $,0.00");
+    QTest::newRow("1,384.165 ties down") << principal << qint64(13841650) << QStringLiteral("Principal = $1,384.16");
+    QTest::newRow("1,384.175 ties up") << principal << qint64(13841750) << QStringLiteral("Principal = $1,384.18");
+    QTest::newRow("above the tie") << principal << qint64(13841651) << QStringLiteral("Principal = $1,384.17");
+    QTest::newRow("negative, single section") << principal << qint64(-13841650) << QStringLiteral("-Principal = $1,384.16");
+    QTest::newRow("negative section") << QStringLiteral(",0.0000;(,0.0000)") << qint64(-1) << QStringLiteral("(0.0001)");
+    QTest::newRow("rounds to zero") << QStringLiteral(",0.00") << qint64(-49) << QStringLiteral("0.00");
+    QTest::newRow("four decimals") << QStringLiteral(",0.0000") << qint64(999999769) << QStringLiteral("99,999.9769");
+    QTest::newRow("six decimals") << QStringLiteral("0.000000") << qint64(5) << QStringLiteral("0.000500");
+    QTest::newRow("whole, tie to even") << QStringLiteral("0") << qint64(25000) << QStringLiteral("2");
+    QTest::newRow("most negative") << QStringLiteral(",0.0000") << std::numeric_limits<qint64>::min()
+                                   << QStringLiteral("-922,337,203,685,477.5808");
+    QTest::newRow("largest") << QStringLiteral(",0.00") << std::numeric_limits<qint64>::max()
+                             << QStringLiteral("922,337,203,685,477.58");
+}
+
+void TestFormat::formatFloatOfMoney()
+{
+    QFETCH(QString, pattern);
+    QFETCH(qint64, raw);
+    QFETCH(QString, expected);
+    QCOMPARE(text(calvora::formatFloat(pattern.toStdString(), Currency::fromRaw(raw), us())), expected);
 }
 
 void TestFormat::formatDate_data()
