@@ -833,12 +833,19 @@ std::int64_t scheduleGenerate(const char *name, const QString &folder, const QSt
     return mortgageId;
 }
 
-// Whether the grid shows its last row at the bottom of its rows area.
+// Whether the grid shows its last row whole at the bottom of its rows area:
+// the lowest row drawn has none below it. Scrolled to the end, the rows area
+// may reach below the last row by less than a row's height.
 bool showsLastRow(const platform::GroupedTableView &grid)
 {
     const QWidget *rows = grid.viewport();
-    const QModelIndex bottom = grid.indexAt(QPoint(rows->width() / 2, rows->height() - 2));
-    return bottom.isValid() && !grid.indexBelow(bottom).isValid();
+    const int x = rows->width() / 2;
+    for (int y = rows->height() - 1; y >= 0; --y) {
+        const QModelIndex lowest = grid.indexAt(QPoint(x, y));
+        if (lowest.isValid())
+            return !grid.indexBelow(lowest).isValid() && grid.visualRect(lowest).bottom() < rows->height();
+    }
+    return false;
 }
 
 // Whether the image has text in the band from x to x + width: a pixel as
