@@ -14,19 +14,21 @@
 // prepayment and a term, and generate its schedule through the main window:
 // 360 months, then 32,767 (the longest term the column holds), whose payment
 // grid is then painted at the end of the list with and without the grouping
-// by year. Its schedule is removed again before mortgage_add.
+// by year and exported as CSV the same two ways. Its schedule is removed again
+// before mortgage_add.
 //
-// The last two figures use a second, smaller file of their own: 100
+// The window figures use a second, smaller file of their own: 100
 // mortgages, each with its stored schedule of 360 months. They time the main
 // window's start until it has painted, and the selection of another mortgage
-// in the list until the payment grid shows its schedule.
+// in the list until the payment grid shows its schedule. The chart and
+// comparison figures, last, use a third file holding the first ten of them.
 
 #include "Timing.h"
 
 #include "Connection.h"
 #include "DBEdit.h"
-#include "Errors.h"
 #include "ErrorHandler.h"
+#include "Errors.h"
 #include "Field.h"
 #include "FormSupport.h"
 #include "GroupedTableView.h"
@@ -34,7 +36,10 @@
 #include "Query.h"
 #include "RegionalSettings.h"
 #include "Schedule.h"
+#include "ScheduleChart.h"
 #include "Schema.h"
+#include "TableExport.h"
+#include "fCompare.h"
 #include "fMain.h"
 
 #include <QAbstractButton>
@@ -55,6 +60,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -63,10 +69,13 @@
 
 using namespace calvora;
 using calvora::bench::medianMs;
-using calvora::bench::report;
 using calvora::bench::Stopwatch;
 
 namespace {
+
+// Declared where it is used: calvora::report, the namespace of the CSV
+// export, has the same name.
+using calvora::bench::report;
 
 constexpr int MortgageCount = 10000;
 const QString MortgageListSql = QStringLiteral("SELECT * FROM tblMortgage\nORDER BY NameSequence");
@@ -833,12 +842,19 @@ std::int64_t scheduleGenerate(const char *name, const QString &folder, const QSt
     return mortgageId;
 }
 
-// Whether the grid shows its last row at the bottom of its rows area.
+// Whether the grid shows its last row whole at the bottom of its rows area:
+// the lowest row drawn has none below it. Scrolled to the end, the rows area
+// may reach below the last row by less than a row's height.
 bool showsLastRow(const platform::GroupedTableView &grid)
 {
     const QWidget *rows = grid.viewport();
-    const QModelIndex bottom = grid.indexAt(QPoint(rows->width() / 2, rows->height() - 2));
-    return bottom.isValid() && !grid.indexBelow(bottom).isValid();
+    const int x = rows->width() / 2;
+    for (int y = rows->height() - 1; y >= 0; --y) {
+        const QModelIndex lowest = grid.indexAt(QPoint(x, y));
+        if (lowest.isValid())
+            return !grid.indexBelow(lowest).isValid() && grid.visualRect(lowest).bottom() < rows->height();
+    }
+    return false;
 }
 
 // Whether the image has text in the band from x to x + width: a pixel as
@@ -913,6 +929,111 @@ void schedulePaintFlatEnd(const QString &folder, std::int32_t term)
     report("schedule_paint_flat_end", flatMs, groupedMs);
 }
 
+// How many lines of a view's CSV say they show a month, and how many lines
+// it has in all.
+struct CsvLines
+{
+    int months = 0;
+    int all = 0;
+};
+
+CsvLines csvLines(const QByteArray &csv)
+{
+    CsvLines lines;
+    lines.all = int(csv.count("\r\n"));
+    lines.months = int(csv.count("\r\nmonth,"));
+    return lines;
+}
+
+// The least any CSV writer does for rows of figures: every field of each
+// line written as plain text with snprintf into one growing string, the
+// figures as ten-thousandths with their four decimals. Writes `lines` lines
+// of `fields` fields from the months' raw figures, month after month.
+std::size_t writePlainCsv(const std::vector<ScheduleRow> &months, int lines, int fields, std::string &out)
+{
+    out.clear();
+    char buffer[32];
+    for (int line = 0; line < lines; ++line) {
+        const ScheduleRow &month = months[std::size_t(line) % months.size()];
+        const std::int64_t figures[] = {month.principal.raw(),      month.interest.raw(),
+                                        month.principalLeft.raw(),  month.actualPrincipal.raw(),
+                                        month.actualInterest.raw(), month.actualLeft.raw()};
+        out.append("month,");
+        int length = std::snprintf(buffer, sizeof buffer, "%d", line);
+        out.append(buffer, std::size_t(length));
+        for (int field = 2; field < fields; ++field) {
+            const std::int64_t figure = figures[std::size_t(field) % std::size(figures)];
+            length =
+                std::snprintf(buffer, sizeof buffer, ",%lld.%04lld", static_cast<long long>(figure / 10000),
+                              static_cast<long long>(std::llabs(figure % 10000)));
+            out.append(buffer, std::size_t(length));
+        }
+        out.append("\r\n");
+    }
+    return out.size();
+}
+
+// Exporting the payment view of a schedule of term months as CSV
+// (report::ExportCsv, what Export writes to its file), grouped by year with
+// every year open as the window shows it after generation, then without the
+// grouping, where every "Principal Paid" and "Interest Paid" cell is a
+// running total from the first month. Each is against the plain snprintf
+// writer of as many lines and fields (header and totals included), on the
+// same schedule's raw figures.
+void scheduleExportCsv(const QString &folder, std::int32_t term)
+{
+    ShownWindow shown(folder);
+    TfrmMain &form = shown.form;
+    const QStringList &errors = shown.errors();
+    if (form.qAmortization.recordCount() != term)
+        throw Error("the current mortgage has " + std::to_string(form.qAmortization.recordCount()) +
+                    " months, expected " + std::to_string(term));
+    showPaymentSchedulePage(form);
+    auto *group = child<QAbstractButton>(form, "chkGroup");
+
+    std::vector<ScheduleRow> months;
+    months.reserve(std::size_t(term));
+    ScheduleRowCollector collector(months);
+    GenerateSchedule(scheduleInputs(term), collector);
+
+    auto exportOf = [&](bool grouped, const char *name) {
+        if (group->isChecked() != grouped)
+            group->click(); // chkGroupClick
+        QCoreApplication::processEvents();
+        if (!errors.isEmpty())
+            throw Error("Summary each year failed: " + errors.join(QStringLiteral("; ")).toStdString());
+        if (form.tvAmort.isGrouped() != grouped)
+            throw Error(std::string("the payment view is ") + (grouped ? "not " : "") + "grouped");
+
+        QByteArray csv;
+        // A run over the longest schedule takes long: fewer runs.
+        const double exportMs = medianMs(
+            [&] {
+                Stopwatch watch;
+                csv = report::ExportCsv(form.tvAmort); // the previous text is freed here
+                return watch.elapsedMs();
+            },
+            1, 7);
+        const CsvLines lines = csvLines(csv);
+        if (lines.months != term)
+            throw Error(std::string(name) + ": the CSV holds " + std::to_string(lines.months) +
+                        " months, expected " + std::to_string(term));
+        const int fields = int(csv.left(csv.indexOf("\r\n")).count(',')) + 1;
+
+        std::string plain;
+        const double baselineMs = medianMs(
+            [&] {
+                Stopwatch watch;
+                g_sink = g_sink + std::int64_t(writePlainCsv(months, lines.all, fields, plain));
+                return watch.elapsedMs();
+            },
+            1, 7);
+        report(name, exportMs, baselineMs);
+    };
+    exportOf(true, "schedule_export_csv_32767");
+    exportOf(false, "schedule_export_csv_32767_flat");
+}
+
 // Removes the schedule of a mortgage, so that the figures after the schedule
 // ones read the file as it was before them.
 void removeSchedule(const QString &path, std::int64_t mortgageId)
@@ -955,11 +1076,11 @@ struct ScheduledMortgage
     Currency actualInterest; // the sum of ActualInterest over its months
 };
 
-// Writes the mortgages "Loan 1" .. "Loan 100" into a fresh database file, each
+// Writes the mortgages "Loan 1" .. "Loan <count>" into a fresh database file, each
 // with the eight figures of its calculation, the five prepayment results and
 // its 360 schedule rows, as Calculate and Schedule leave them, in one
 // transaction. Returns the mortgages in the list's order.
-std::vector<ScheduledMortgage> fillScheduledMortgages(const QString &path)
+std::vector<ScheduledMortgage> fillScheduledMortgages(const QString &path, int count = ScheduledMortgageCount)
 {
     PlainDatabase db(path);
     db.exec("BEGIN");
@@ -978,7 +1099,7 @@ std::vector<ScheduledMortgage> fillScheduledMortgages(const QString &path)
                              " VALUES (?,?,?,?,?,?,?,?)");
         const Currency down = Currency::fromRaw(money(20000.0));
         std::vector<ScheduleRow> months;
-        for (int n = 1; n <= ScheduledMortgageCount; ++n) {
+        for (int n = 1; n <= count; ++n) {
             const ScheduleInputs inputs = scheduledMortgageInputs(n);
             const PaymentResults results =
                 CalculatePayments(PaymentInputs{inputs.loanAmount, inputs.interestRate, inputs.termInMonth});
@@ -1226,10 +1347,122 @@ double selectMortgage(const QString &folder, const std::vector<ScheduledMortgage
     return ms;
 }
 
+// The file of the chart and comparison figures: the first ComparedCount
+// mortgages of the window figures' file, each stored with its schedule.
+constexpr int ComparedCount = 10;
+
+// Drawing the chart of the selected mortgage, the first of the list (the
+// worked example: 100,000.00 at 6 % over 360 months from January 2004, 100.00
+// prepaid every month), in a chart window over the main window's two
+// schedule views, shown: TfrmChart::rebuild reads the months and years from
+// the views, fills the balance lines, the payoff point and the year bars,
+// sets the axes and lays the charts out. The baseline is the reading alone
+// (ChartDataOf).
+void chartBuild(const QString &folder)
+{
+    ShownWindow shown(folder, ComparedCount);
+    TfrmMain &form = shown.form;
+    const QStringList &errors = shown.errors();
+    if (form.tvAmort.recordCount() != ScheduledTerm)
+        throw Error("the payment view holds " + std::to_string(form.tvAmort.recordCount()) +
+                    " months, expected " + std::to_string(ScheduledTerm));
+
+    TfrmChart chart(
+        form.tvAmort, form.tvPrepay, [&form] { return form.qMortgage.field(u"MortgageName").asString(); },
+        RegionalSettings::usEnglish(), &form);
+    chart.show();
+    QCoreApplication::processEvents();
+
+    const double buildMs = medianMs([&] {
+        Stopwatch watch;
+        chart.rebuild();
+        const double elapsed = watch.elapsedMs();
+        if (!errors.isEmpty())
+            throw Error("drawing the chart failed: " + errors.join(QStringLiteral("; ")).toStdString());
+        const ScheduleChartData &data = chart.chartData();
+        if (data.months.size() != std::size_t(ScheduledTerm) || data.years.size() != 30 ||
+            data.payoffIndex < 0 || data.unreadableMonths != 0)
+            throw Error("the chart holds " + std::to_string(data.months.size()) + " months and " +
+                        std::to_string(data.years.size()) + " years, payoff month " +
+                        std::to_string(data.payoffIndex) + ", expected 360 months, 30 years and a payoff");
+        // Repaints run outside the timed part.
+        QCoreApplication::processEvents();
+        return elapsed;
+    });
+
+    const double baselineMs = medianMs([&] {
+        Stopwatch watch;
+        const ScheduleChartData data = ChartDataOf(form.tvAmort, form.tvPrepay);
+        const double elapsed = watch.elapsedMs();
+        g_sink = g_sink + std::int64_t(data.months.size()) + data.payoffIndex;
+        return elapsed;
+    });
+    report("chart_build_360", buildMs, baselineMs);
+}
+
+// Throws unless the comparison shows every one of the mortgages, each after
+// the first with its difference column, all up to date.
+void requireCompared(const ComparisonTable &table, const std::vector<ScheduledMortgage> &mortgages)
+{
+    const int columns = 2 * ComparedCount - 1;
+    if (!table.hint.isEmpty() || table.columnCaptions.size() != columns || table.cells.empty() ||
+        table.cells.front().size() != std::size_t(columns))
+        throw Error("the comparison has " + std::to_string(table.columnCaptions.size()) +
+                    " columns, expected " + std::to_string(columns));
+    for (int column = 0; column < columns; ++column) {
+        const ScheduledMortgage &expected = mortgages.at(std::size_t((column + 1) / 2));
+        if (table.mortgageIds[std::size_t(column)] != expected.mortgageId)
+            throw Error("column " + std::to_string(column) + " of the comparison is not its mortgage's");
+        if (table.stale(column))
+            throw Error("the comparison finds the figures of column " + std::to_string(column) +
+                        " out of date");
+    }
+}
+
+// Comparing the ten stored mortgages side by side, as the Compare Mortgages
+// window does when they are ticked: CompareMortgages building the table (the
+// figures formatted, the differences against the first, the checks of each
+// mortgage's figures against its inputs) from the records already read; then
+// the same from the file, as Refresh does: the stored mortgages read
+// (ReadStoredMortgages, through the main window's open connection) and the
+// table built.
+void compareMortgages(const QString &folder, const std::vector<ScheduledMortgage> &mortgages)
+{
+    ShownWindow shown(folder, ComparedCount);
+    TfrmMain &form = shown.form;
+    const RegionalSettings settings = RegionalSettings::usEnglish();
+    QList<qint32> ids;
+    for (const ScheduledMortgage &mortgage : mortgages)
+        ids << qint32(mortgage.mortgageId);
+
+    const std::vector<StoredMortgage> stored = ReadStoredMortgages(form.MainConnection);
+    if (stored.size() != mortgages.size())
+        throw Error("the file holds " + std::to_string(stored.size()) + " mortgages, expected " +
+                    std::to_string(mortgages.size()));
+    const double buildMs = medianMs([&] {
+        Stopwatch watch;
+        const ComparisonTable table = CompareMortgages(stored, settings);
+        const double elapsed = watch.elapsedMs();
+        requireCompared(table, mortgages);
+        return elapsed;
+    });
+    report("compare_10", buildMs);
+
+    const double fromFileMs = medianMs([&] {
+        Stopwatch watch;
+        const ComparisonTable table = CompareMortgages(form.MainConnection, ids, settings);
+        const double elapsed = watch.elapsedMs();
+        requireCompared(table, mortgages);
+        return elapsed;
+    });
+    report("compare_10_from_file", fromFileMs);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    using calvora::bench::report;
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
@@ -1265,6 +1498,7 @@ int main(int argc, char *argv[])
             const std::int64_t mortgageId =
                 scheduleGenerate("schedule_generate_32767", folder.path(), path, LongestTerm, 1, 5);
             schedulePaintFlatEnd(folder.path(), LongestTerm);
+            scheduleExportCsv(folder.path(), LongestTerm);
             removeSchedule(path, mortgageId);
         }
         mortgageSave(folder.path(), path);
@@ -1280,6 +1514,16 @@ int main(int argc, char *argv[])
         const std::vector<ScheduledMortgage> scheduled = fillScheduledMortgages(scheduledPath);
         report("window_start_first_paint", windowStartFirstPaint(scheduledFolder.path(), scheduled));
         report("select_mortgage", selectMortgage(scheduledFolder.path(), scheduled));
+
+        // The chart and the comparison, on a file of the first ten of them.
+        QTemporaryDir comparedFolder;
+        if (!comparedFolder.isValid())
+            throw Error("no temporary folder: " + comparedFolder.errorString().toStdString());
+        const QString comparedPath = QDir(comparedFolder.path()).filePath(QStringLiteral("Mortgage.mdb"));
+        store::createDatabase(comparedPath);
+        const std::vector<ScheduledMortgage> compared = fillScheduledMortgages(comparedPath, ComparedCount);
+        chartBuild(comparedFolder.path());
+        compareMortgages(comparedFolder.path(), compared);
     } catch (const std::exception &e) {
         std::fprintf(stderr, "calvora-bench: %s\n", e.what());
         return 1;
