@@ -618,6 +618,17 @@ TfrmCompare::TfrmCompare(store::Connection &connection, const RegionalSettings &
     btnClose = new QPushButton(QStringLiteral("Close"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
     btnClose->setAutoDefault(false);
+    for (QPushButton *button : {btnRefresh, btnClose})
+        button->setMinimumWidth(75);
+
+    // Differences are exact; the amounts beside them are rounded to cents.
+    auto *lblExact = new QLabel(
+        QStringLiteral("Differences are taken between the amounts as stored, to a ten-thousandth, so a "
+                       "difference can be a cent off the difference of the rounded amounts shown."),
+        this);
+    lblExact->setObjectName(QStringLiteral("lblExact"));
+    lblExact->setWordWrap(true);
+    lblExact->setStyleSheet(QStringLiteral("color: #404040;"));
 
     auto *left = new QVBoxLayout;
     left->addWidget(lblMortgages);
@@ -626,6 +637,7 @@ TfrmCompare::TfrmCompare(store::Connection &connection, const RegionalSettings &
     right->addWidget(grdCompare, 1);
     right->addWidget(lblHint, 1);
     right->addWidget(lblNotes);
+    right->addWidget(lblExact);
     auto *body = new QHBoxLayout;
     body->addLayout(left);
     body->addLayout(right, 1);
