@@ -15,6 +15,8 @@
 #include "About.h"
 #include "fFinal.h"
 #include "fSideBar.h"
+#include "ScheduleChart.h"
+#include "fCompare.h"
 #include "ui_fMain.h"
 
 #include <QCheckBox>
@@ -170,6 +172,10 @@ void TfrmMain::setUpSchedules()
 
 TfrmMain::~TfrmMain()
 {
+    // The chart and the comparison read this window's views and connection:
+    // they go before the members they read.
+    delete m_chart;
+    delete m_compare;
     if (frmMain == this)
         frmMain = nullptr;
 }
