@@ -240,7 +240,8 @@ void TfrmMain::exportScheduleTo(const GroupedTableModel &view, const QString &pa
 
 void TfrmMain::printSchedule(const GroupedTableModel &view)
 {
-    if (!qMortgage.isActive())
+    // A new mortgage not yet stored still prints: its title shows what is typed.
+    if (!qMortgage.isActive() || (qMortgage.isEmpty() && qMortgage.state() != store::Query::State::Insert))
         throw Error("There is no mortgage to print.");
     std::unique_ptr<QPrintPreviewDialog> preview(
         PreviewSchedule(this, view, ScheduleTitleOf(qMortgage, &view == &tvPrepay, MainConnection.regionalSettings())));
@@ -267,9 +268,10 @@ void TfrmMain::showChart()
 void TfrmMain::showCompare()
 {
     requireMortgageList();
-    // The comparison reads what is stored: a change on screen is stored
-    // first, as moving to another mortgage would.
-    if (qMortgage.isEditing())
+    // The comparison reads what is stored: a change to a stored mortgage is
+    // stored first, as moving to another mortgage would. A new mortgage not
+    // yet saved stays unsaved.
+    if (qMortgage.state() == store::Query::State::Edit)
         qMortgage.post();
     const qint32 current = qint32(qMortgage.field(u"MortgageID").asInteger());
     if (m_compare) {

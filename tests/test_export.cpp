@@ -130,6 +130,8 @@ private slots:
     void reconciliation_data();
     void reconciliation();
     void entryPoints();
+    void entryPointsWithoutAMortgage_data();
+    void entryPointsWithoutAMortgage();
 };
 
 void TestExport::initTestCase() { platform::initApplication(); }
@@ -466,6 +468,57 @@ void TestExport::entryPoints()
     QCOMPARE(f.store.value(QStringLiteral("SELECT MortgageName FROM tblMortgage WHERE MortgageID=1")).toString(),
              QStringLiteral("Renamed"));
     QVERIFY(f.errors.isEmpty());
+}
+
+void TestExport::entryPointsWithoutAMortgage_data()
+{
+    QTest::addColumn<bool>("fileThere");
+    QTest::newRow("no database file") << false;
+    QTest::newRow("a file without mortgages") << true;
+}
+
+void TestExport::entryPointsWithoutAMortgage()
+{
+    // Every entry on every page, with nothing to show: clear messages or
+    // empty windows, never a crash, nothing written to the folder.
+    QFETCH(bool, fileThere);
+    MainWindowFixture f;
+    QTemporaryDir noFile;
+    QTemporaryDir folder; // where the exports go
+    const QString where = fileThere ? f.store.folder() : noFile.path();
+    TfrmMain &window = f.show(where);
+    const QStringList before = QDir(where).entryList(QDir::Files);
+    f.errors.clear();
+    for (int page = 0; page < 5; ++page) {
+        f.child<QTabWidget>("pgMort")->setCurrentIndex(page);
+        const QString csv = folder.filePath(QStringLiteral("page%1.csv").arg(page));
+        platform::setNextSaveFileNames({csv});
+        platform::setNextModalResults({QDialog::Rejected});
+        for (Qt::Key key : {Qt::Key_E, Qt::Key_P, Qt::Key_G, Qt::Key_M}) {
+            window.activateWindow();
+            QTest::keyClick(&window, key, Qt::ControlModifier);
+        }
+        platform::setNextSaveFileNames({});
+        platform::setNextModalResults({});
+        const bool schedulePage = page == 1 || page == 4;
+        QCOMPARE(QFile::exists(csv), schedulePage);
+        if (schedulePage) {
+            // The header and an empty total, as the empty grid shows.
+            QFile file(csv);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QList<QByteArray> lines = file.readAll().split('\n');
+            QCOMPARE(lines.size(), 3);
+            QVERIFY(lines.at(1).startsWith("total,"));
+        }
+    }
+    // Without a file there is no mortgage; an empty file opens on a new one,
+    // which prints as typed.
+    const QStringList printing = f.errors.filter(QStringLiteral("print"));
+    QCOMPARE(printing, fileThere ? QStringList()
+                                 : QStringList(2, QStringLiteral("There is no mortgage to print.")));
+    QCOMPARE(f.errors.filter(QStringLiteral("could not be opened")).isEmpty(), fileThere);
+    QCOMPARE(platform::queuedModalResults(), 0);
+    QCOMPARE(QDir(where).entryList(QDir::Files), before);
 }
 
 QTEST_MAIN(TestExport)
