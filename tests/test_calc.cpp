@@ -322,6 +322,14 @@ void TestCalc::badArguments_data()
     QTest::newRow("prepayment without start") << args("--loan 100000 --rate 6 --term 360 --prepayment 100")
                                               << QStringLiteral("--prepayment");
     QTest::newRow("csv without start") << args("--loan 100000 --rate 6 --term 360 --csv") << QStringLiteral("--csv");
+    QTest::newRow("export without start") << args("--loan 100000 --rate 6 --term 360 --export payment")
+                                          << QStringLiteral("--export");
+    QTest::newRow("export of no view") << args("--loan 100000 --rate 6 --term 360 --start 2005-03 --export monthly")
+                                       << QStringLiteral("monthly");
+    QTest::newRow("export and csv") << args("--loan 100000 --rate 6 --term 360 --start 2005-03 --csv --export payment")
+                                    << QStringLiteral("--export");
+    QTest::newRow("flat without export") << args("--loan 100000 --rate 6 --term 360 --start 2005-03 --flat")
+                                         << QStringLiteral("--flat");
 }
 
 void TestCalc::badArguments()
@@ -357,6 +365,9 @@ void TestCalc::calculationFaults_data()
         << QStringLiteral("calvora-calc: Invalid argument to date encode\n");
     QTest::newRow("CSV past December 9999")
         << args("--loan 100000 --rate 6 --term 360 --start 9999-12 --csv")
+        << QStringLiteral("calvora-calc: Invalid argument to date encode\n");
+    QTest::newRow("export past December 9999")
+        << args("--loan 100000 --rate 6 --term 360 --start 9999-12 --export prepayment")
         << QStringLiteral("calvora-calc: Invalid argument to date encode\n");
     QTest::newRow("payment plus prepayment beyond Currency")
         << args("--loan 100000 --rate 6 --term 360 --start 2005-03 --prepayment 922337203685477")
