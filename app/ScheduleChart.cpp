@@ -1,6 +1,7 @@
 #include "ScheduleChart.h"
 
 #include "ErrorHandler.h"
+#include "FileNames.h"
 #include "Errors.h"
 #include "Field.h"
 #include "Format.h"
@@ -12,7 +13,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
-#include <QFileDialog>
+#include <QBuffer>
 #include <QGraphicsLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -368,12 +369,18 @@ void TfrmChart::buildYearChart()
     chvYears->setChart(m_yearChart);
 }
 
-QString TfrmChart::moneyAxisText(Currency amount) const
+QString TfrmChart::moneyAxisText(double amount) const
 {
-    // The currency format without decimals: "$100,000".
+    // The currency format without decimals: "$100,000". An axis above the
+    // largest amount money holds (the last step past a balance near it)
+    // shows the symbol before the grouped digits.
     calvora::RegionalSettings whole = m_settings;
     whole.currencyDecimals = 0;
-    return qt(calvora::formatMoney(amount, whole));
+    try {
+        return qt(calvora::formatMoney(Currency::fromAmount(amount), whole));
+    } catch (const calvora::Error &) {
+        return qt(m_settings.currencySymbol + calvora::formatFloat(",0", static_cast<long double>(amount), m_settings));
+    }
 }
 
 void TfrmChart::setMoneyAxis(QCategoryAxis &axis, double top) const
@@ -387,7 +394,7 @@ void TfrmChart::setMoneyAxis(QCategoryAxis &axis, double top) const
     axis.setStartValue(-step / 1000);
     for (int i = 0; i <= steps; ++i) {
         const double value = i * step;
-        axis.append(moneyAxisText(Currency::fromAmount(value)), value);
+        axis.append(moneyAxisText(value), value);
     }
     axis.setRange(0, steps * step);
 }
@@ -492,22 +499,27 @@ void TfrmChart::saveImage(const QString &path)
 {
     settleLayout();
     const QPixmap picture = pnlCharts->grab();
-    if (!picture.save(path, "PNG"))
-        throw calvora::Error(QStringLiteral("The chart could not be written to %1.").arg(path).toStdString());
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!picture.save(&buffer, "PNG"))
+        throw calvora::Error("The chart could not be made into a PNG picture.");
+    calvora::platform::writeWholeFile(path, bytes, QStringLiteral("chart"));
 }
 
 void TfrmChart::btnSaveClick()
 {
-    QString name = m_mortgageName ? m_mortgageName() : QString();
-    name.replace(QLatin1Char('/'), QLatin1Char('_'));
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save as PNG"),
-                                                      name.isEmpty() ? QStringLiteral("Schedule.png")
-                                                                     : name + QStringLiteral(".png"),
-                                                      QStringLiteral("PNG pictures (*.png)"));
+    // The picture goes to exactly the file chosen (the dialog asked about
+    // replacing that one); it is PNG whatever the name ends in.
+    const QString name = m_mortgageName ? m_mortgageName() : QString();
+    const QString path = calvora::platform::askSaveFileName(
+        this, QStringLiteral("Save as PNG"),
+        calvora::platform::suggestedSavePath(calvora::platform::fileNamePart(name, QStringLiteral("Schedule")) +
+                                             QStringLiteral(" - Chart.png")),
+        QStringLiteral("PNG pictures (*.png);;All files (*)"));
     if (path.isEmpty())
         return;
-    saveImage(path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) ? path
-                                                                         : path + QStringLiteral(".png"));
+    saveImage(path);
 }
 
 void TfrmChart::chkPrepaidYearsClick()

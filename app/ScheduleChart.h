@@ -108,7 +108,7 @@ private:
     void fillYears();
     // Lays out the charts' axes and legends for their new labels at once.
     void settleLayout();
-    QString moneyAxisText(calvora::Currency amount) const;
+    QString moneyAxisText(double amount) const;
     // Sets a money axis to round steps from 0 to at least top.
     void setMoneyAxis(QCategoryAxis &axis, double top) const;
 

@@ -553,7 +553,7 @@ int PrintSchedule(QPrinter &printer, const GroupedTableModel &view, const Schedu
     QPainter painter;
     if (!painter.begin(&printer)) {
         if (printer.outputFormat() == QPrinter::PdfFormat)
-            throw Error(QStringLiteral("The schedule could not be saved: %1 could not be written.")
+            throw Error(QStringLiteral("Cannot write the schedule to %1.")
                             .arg(printer.outputFileName())
                             .toStdString());
         throw Error("The schedule could not be printed: the printer could not be opened.");

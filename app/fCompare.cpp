@@ -700,6 +700,29 @@ void TfrmCompare::refresh()
         lstMortgages->setCurrentRow(current);
 }
 
+void TfrmCompare::refresh(qint32 currentMortgageId)
+{
+    if (currentMortgageId == m_currentId) {
+        refresh();
+        return;
+    }
+    m_currentId = currentMortgageId;
+    QList<qint32> ticked = tickedMortgages();
+    ticked.removeAll(currentMortgageId);
+    ticked.prepend(currentMortgageId);
+    m_mortgages.clear();
+    try {
+        readMortgages();
+    } catch (...) {
+        fillList({});
+        throw;
+    }
+    fillList(ticked);
+    for (int row = 0; row < lstMortgages->count(); ++row)
+        if (lstMortgages->item(row)->data(IdRole).toInt() == m_currentId)
+            lstMortgages->setCurrentRow(row);
+}
+
 void TfrmCompare::readMortgages()
 {
     m_mortgages = ReadStoredMortgages(m_connection);
@@ -751,8 +774,13 @@ void TfrmCompare::showComparison()
     grdCompare->setVisible(compared);
     lblHint->setVisible(!compared);
     lblHint->setText(table.hint);
-    lblNotes->setText(table.notes.join(QLatin1Char('\n')));
-    lblNotes->setVisible(!table.notes.isEmpty());
+    QStringList notes = table.notes;
+    const qint32 unsaved = m_unsaved ? m_unsaved() : -1;
+    for (const StoredMortgage &mortgage : chosen)
+        if (mortgage.id == unsaved && compared)
+            notes << QStringLiteral("%1 has changes that are not saved; this shows it as saved.").arg(mortgage.name);
+    lblNotes->setText(notes.join(QLatin1Char('\n')));
+    lblNotes->setVisible(!notes.isEmpty());
     grdCompare->clear();
     if (!compared) {
         grdCompare->setRowCount(0);

@@ -3,6 +3,8 @@
 #include "RegionalSettings.h"
 
 #include <QDialog>
+
+#include <functional>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -116,6 +118,13 @@ public:
     // Reads the stored mortgages again (after a Calculate, Schedule or Save in
     // the main window), keeping the ticks of those still there.
     void refresh();
+    // Makes another mortgage the current one: ticked, first, the base of the
+    // differences; then reads the stored mortgages again.
+    void refresh(qint32 currentMortgageId);
+    // Tells which mortgage has changes on screen that are not stored (-1:
+    // none); the comparison says so under the table, since it shows what is
+    // stored.
+    void setUnsavedMortgage(std::function<qint32()> unsaved) { m_unsaved = std::move(unsaved); }
 
 private:
     void FormCreate();
@@ -130,6 +139,7 @@ private:
     calvora::store::Connection &m_connection;
     calvora::RegionalSettings m_settings;
     qint32 m_currentId;
+    std::function<qint32()> m_unsaved;
     std::vector<StoredMortgage> m_mortgages;
     Qt::CheckState m_pressedState = Qt::Unchecked;
     bool m_filling = false;

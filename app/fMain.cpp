@@ -437,6 +437,8 @@ void TfrmMain::qMortgageHouseAmountChange(Field &)
         return;
     qMortgage.field(u"LoanAmount")
         .setCurrency(qMortgage.field(u"HouseAmount").asCurrency() - qMortgage.field(u"DownPayment").asCurrency());
+    // The schedules' reconciliation lines read the loan amount.
+    UpdateReconciliation();
 }
 
 void TfrmMain::qMortgageAfterScroll(Query &)
@@ -526,7 +528,7 @@ void TfrmMain::pnlMortgagesMouseLeave()
 bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
 {
     if ((watched == ui->tbSchedule || watched == ui->RzToolbar2) && event->type() == QEvent::Resize)
-        placeReportButtons();
+        guarded([this] { placeReportButtons(); });
     if (watched == ui->pnlMortgages) {
         if (event->type() == QEvent::Enter)
             guarded([this] { pnlMortgagesMouseEnter(); });
@@ -710,8 +712,8 @@ void TfrmMain::RunningTotalText(const platform::GroupedTableModel &view, QString
         }
         if (column < 0)
             return;
-        const double total = RunningColumnTotal(view, view.shownPosition(record), column);
-        text = qt(formatMoney(Currency::fromAmount(total), MainConnection.regionalSettings()));
+        // The exact sum, formatted without passing through a double.
+        text = qt(formatMoney(view.runningTotal(view.shownPosition(record), column), MainConnection.regionalSettings()));
     } catch (...) {
         // The cell keeps the text the grid made for it.
     }

@@ -115,7 +115,7 @@ public:
     // Opens (or brings forward, read again) the comparison of the saved mortgages.
     void showCompare();
     // The reconciliation line under each schedule, for the selected mortgage.
-    void UpdateReconciliation();
+    void UpdateReconciliation() noexcept;
     QString reconciliationText(const calvora::platform::GroupedTableModel &view) const;
 
     // A click into an input amount selects its whole text, so typing replaces it.

@@ -6,6 +6,7 @@
 
 #include "DBGrid.h"
 #include "ErrorHandler.h"
+#include "FileNames.h"
 #include "Errors.h"
 #include "Field.h"
 #include "ScheduleViews.h"
@@ -17,13 +18,10 @@
 #include "ui_fMain.h"
 
 #include <QAction>
-#include <QDir>
 #include <QEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPrintPreviewDialog>
-#include <QSaveFile>
-#include <QStandardPaths>
 #include <QToolButton>
 
 using namespace calvora;
@@ -78,19 +76,6 @@ QIcon reportIcon(char kind)
     return QIcon(picture);
 }
 
-// A file name from a mortgage's name: characters no file system takes
-// become "_".
-QString fileNamePart(QString name)
-{
-    static const QString refused = QStringLiteral("/\\:*?\"<>|");
-    for (QChar &c : name) {
-        if (refused.contains(c) || c.unicode() < 0x20)
-            c = QLatin1Char('_');
-    }
-    name = name.trimmed();
-    return name.isEmpty() ? QStringLiteral("Mortgage") : name;
-}
-
 } // namespace
 
 void TfrmMain::setUpReports()
@@ -110,8 +95,10 @@ void TfrmMain::setUpReports()
     };
     m_amortReconciliation = line(ui->tsAmortizationLayout, "lblAmortReconciliation");
     m_prepayReconciliation = line(ui->tsPrepaymentAmortLayout, "lblPrepayReconciliation");
-    connect(&tvAmort, &QAbstractItemModel::modelReset, this, [this] { guarded([this] { UpdateReconciliation(); }); });
-    connect(&tvPrepay, &QAbstractItemModel::modelReset, this, [this] { guarded([this] { UpdateReconciliation(); }); });
+    // Called inside other handlers (a generation re-reads the schedule): it
+    // never throws, so it needs no guard of its own.
+    connect(&tvAmort, &QAbstractItemModel::modelReset, this, [this] { UpdateReconciliation(); });
+    connect(&tvPrepay, &QAbstractItemModel::modelReset, this, [this] { UpdateReconciliation(); });
 
     // The menu entries, each a window-wide shortcut too.
     auto action = [this](const char *name, const QString &text, const QKeySequence &keys, char icon,
@@ -175,9 +162,11 @@ void TfrmMain::setUpReports()
         toolBar->installEventFilter(this);
     }
     auto pageChanged = [this, scheduleEntries] {
-        const bool onSchedule = currentScheduleView() != nullptr;
-        for (QAction *entry : scheduleEntries)
-            entry->setEnabled(onSchedule);
+        guarded([&] {
+            const bool onSchedule = currentScheduleView() != nullptr;
+            for (QAction *entry : scheduleEntries)
+                entry->setEnabled(onSchedule);
+        });
     };
     connect(ui->pgMort, &QTabWidget::currentChanged, this, pageChanged);
     pageChanged();
@@ -209,15 +198,14 @@ GroupedTableModel *TfrmMain::currentScheduleView()
 
 void TfrmMain::exportSchedule(const GroupedTableModel &view)
 {
+    if (view.recordCount() == 0)
+        throw Error("There is no schedule to export: click Schedule on the Payment Schedule page first.");
     const QString name = qMortgage.isActive() && !qMortgage.field(u"MortgageName").isForeign()
                              ? qMortgage.field(u"MortgageName").asString()
                              : QString();
     const QString title = &view == &tvPrepay ? QStringLiteral("Prepayment Schedule") : QStringLiteral("Payment Schedule");
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty())
-        folder = QDir::homePath();
-    const QString suggested = QDir(folder).filePath(fileNamePart(name) + QStringLiteral(" - ") + title +
-                                                    QStringLiteral(".csv"));
+    const QString suggested = platform::suggestedSavePath(platform::fileNamePart(name, QStringLiteral("Mortgage")) +
+                                                          QStringLiteral(" - ") + title + QStringLiteral(".csv"));
     const QString path = platform::askSaveFileName(this, QStringLiteral("Export ") + title, suggested,
                                                    QStringLiteral("CSV files (*.csv);;All files (*)"));
     if (path.isEmpty())
@@ -227,15 +215,7 @@ void TfrmMain::exportSchedule(const GroupedTableModel &view)
 
 void TfrmMain::exportScheduleTo(const GroupedTableModel &view, const QString &path) const
 {
-    const QByteArray text = report::ExportCsv(view);
-    // Written beside the file and put in its place only when whole: a full
-    // disk or a lost folder never leaves half a schedule behind.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
-        throw Error(QStringLiteral("Cannot write the schedule to %1: %2")
-                        .arg(QDir::toNativeSeparators(path), file.errorString())
-                        .toStdString());
-    }
+    platform::writeWholeFile(path, report::ExportCsv(view), QStringLiteral("schedule"));
 }
 
 void TfrmMain::printSchedule(const GroupedTableModel &view)
@@ -268,17 +248,22 @@ void TfrmMain::showChart()
 void TfrmMain::showCompare()
 {
     requireMortgageList();
-    // The comparison reads what is stored: a change to a stored mortgage is
-    // stored first, as moving to another mortgage would. A new mortgage not
-    // yet saved stays unsaved.
-    if (qMortgage.state() == store::Query::State::Edit)
-        qMortgage.post();
-    const qint32 current = qint32(qMortgage.field(u"MortgageID").asInteger());
+    const bool stored = qMortgage.state() != store::Query::State::Insert && !qMortgage.isEmpty();
+    const qint32 current = stored ? qint32(qMortgage.field(u"MortgageID").asInteger()) : -1;
     if (m_compare) {
-        m_compare->refresh();
+        m_compare->refresh(current);
     } else {
         m_compare = new TfrmCompare(MainConnection, MainConnection.regionalSettings(), current, this);
         m_compare->setAttribute(Qt::WA_DeleteOnClose);
+        // The comparison shows what is stored and never stores anything; a
+        // mortgage changed on screen is named under the table instead.
+        m_compare->setUnsavedMortgage([this]() -> qint32 {
+            if (qMortgage.state() != store::Query::State::Edit)
+                return -1;
+            const Field &id = qMortgage.field(u"MortgageID");
+            return id.isForeign() ? -1 : qint32(id.asInteger());
+        });
+        m_compare->refresh();
     }
     m_compare->show();
     m_compare->raise();
@@ -299,10 +284,15 @@ QString TfrmMain::reconciliationText(const GroupedTableModel &view) const
     return report::ReconciliationText(reconciliation, MainConnection.regionalSettings());
 }
 
-void TfrmMain::UpdateReconciliation()
+void TfrmMain::UpdateReconciliation() noexcept
 {
-    if (m_amortReconciliation)
-        m_amortReconciliation->setText(reconciliationText(tvAmort));
-    if (m_prepayReconciliation)
-        m_prepayReconciliation->setText(reconciliationText(tvPrepay));
+    for (auto [label, view] : {std::pair{m_amortReconciliation, &tvAmort}, std::pair{m_prepayReconciliation, &tvPrepay}}) {
+        if (!label)
+            continue;
+        try {
+            label->setText(reconciliationText(*view));
+        } catch (const std::exception &e) {
+            label->setText(QStringLiteral("This schedule cannot be reconciled: %1").arg(QString::fromUtf8(e.what())));
+        }
+    }
 }

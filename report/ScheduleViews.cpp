@@ -212,13 +212,16 @@ Reconciliation ReconcileSchedule(const GroupedTableModel &view, QStringView prin
                 return result;
             result.principalPaid += *paid;
         }
+        const std::optional<Currency> left = view.recordAmount(records.back(), balance);
+        const std::optional<Currency> firstPaid = view.recordAmount(records.front(), principal);
+        const std::optional<Currency> firstLeft = view.recordAmount(records.front(), balance);
+        if (!left || !firstPaid || !firstLeft)
+            return result;
+        result.lastBalance = *left;
+        result.openingBalance = *firstPaid + *firstLeft;
     } catch (const Error &) {
         return result; // a sum beyond the money type
     }
-    const std::optional<Currency> left = view.recordAmount(records.back(), balance);
-    if (!left)
-        return result;
-    result.lastBalance = *left;
     result.complete = true;
     return result;
 }
@@ -232,6 +235,10 @@ QString ReconciliationText(const Reconciliation &reconciliation, const RegionalS
         const std::string digits = formatFloat(",0.0000;,0.0000", value, settings);
         return (value < Currency() ? "-" : "") + settings.currencySymbol + digits;
     };
+    if (!reconciliation.madeForTheLoan())
+        return QString::fromStdString("This schedule was made for a loan of " +
+                                      amount(reconciliation.openingBalance) + ", not for the loan amount of " +
+                                      amount(reconciliation.loanAmount) + ": Schedule makes it again.");
     const std::string sum = "Principal paid " + amount(reconciliation.principalPaid) + " + balance left by rounding " +
                             amount(reconciliation.lastBalance);
     if (reconciliation.reconciles())

@@ -67,6 +67,11 @@ struct Reconciliation
     Currency principalPaid;
     Currency lastBalance;
     Currency loanAmount;
+    // The balance the schedule starts from: its first month's principal and
+    // the balance after it. Not the loan amount when the loan changed after
+    // the schedule was made.
+    Currency openingBalance;
+    bool madeForTheLoan() const { return openingBalance == loanAmount; }
     bool reconciles() const;
 };
 

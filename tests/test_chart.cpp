@@ -17,6 +17,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineSeries>
+#include <QDir>
 #include <QPushButton>
 #include <QScatterSeries>
 #include <QStackedBarSeries>
@@ -120,6 +121,8 @@ private slots:
     void leavesOutMonthsThatDoNotFit();
     void savesThePicture();
     void unwritablePictureGivesAMessage();
+    void saveButtonWritesTheChosenFile();
+    void balanceNearTheLargestAmount();
     void closes_data();
     void closes();
 };
@@ -388,10 +391,52 @@ void TestChart::unwritablePictureGivesAMessage()
         chart.saveImage(path);
         QFAIL("a picture in a missing folder was written");
     } catch (const Error &e) {
-        QCOMPARE(QString::fromUtf8(e.what()),
-                 QStringLiteral("The chart could not be written to %1.").arg(path));
+        QVERIFY2(QString::fromUtf8(e.what()).startsWith(QStringLiteral("Cannot write the chart to %1: ").arg(path)),
+                 e.what());
     }
     QVERIFY(!QFile::exists(path));
+}
+
+void TestChart::saveButtonWritesTheChosenFile()
+{
+    // The file chosen is the file written, as PNG, replacing one that is
+    // there; cancelling writes nothing.
+    ChartFixture f;
+    f.show();
+    f.schedule();
+    TfrmChart &chart = f.openChart();
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("picture"));
+    QFile old(path);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
+    auto *save = chart.findChild<QPushButton *>(QStringLiteral("btnSave"));
+    platform::setNextSaveFileNames({QString()});
+    QTest::mouseClick(save, Qt::LeftButton);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("picture")});
+    platform::setNextSaveFileNames({path});
+    QTest::mouseClick(save, Qt::LeftButton);
+    QImage picture;
+    QVERIFY(picture.load(path, "PNG"));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("picture")});
+    QVERIFY(f.errors.isEmpty());
+}
+
+void TestChart::balanceNearTheLargestAmount()
+{
+    // A balance near the largest amount money holds: the axis's last step
+    // lies beyond it and still gets its label.
+    ChartFixture f;
+    f.store.exec({QStringLiteral("INSERT INTO tblAmortization (MortgageID, PayDate, Principal, Interest, PrincipalLeft, "
+                                 "ActualPrincipal, ActualInterest, ActualLeft) VALUES "
+                                 "(1, '2004-01-01', 0, 0, 9000000000000000000, 0, 0, 9000000000000000000)")});
+    f.show();
+    TfrmChart &chart = f.openChart();
+    QVERIFY2(f.errors.isEmpty(), qPrintable(f.errors.join(u'\n')));
+    auto *balance = seriesNamed<QLineSeries>(chart.balanceChart(), "serBalance");
+    QCOMPARE(balance->points().size(), 1);
+    QCOMPARE(balance->points().first().y(), 900000000000000.0);
 }
 
 void TestChart::closes_data()

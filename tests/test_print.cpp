@@ -385,7 +385,7 @@ void TestPrint::unwritablePdfFileGivesAMessage()
     } catch (const Error &e) {
         message = QString::fromUtf8(e.what());
     }
-    QCOMPARE(message, QStringLiteral("The schedule could not be saved: %1 could not be written.").arg(path));
+    QCOMPARE(message, QStringLiteral("Cannot write the schedule to %1.").arg(path));
     QVERIFY(!QFile::exists(path));
 }
 
