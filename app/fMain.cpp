@@ -119,7 +119,10 @@ TfrmMain::TfrmMain(const RegionalSettings &settings, const QString &databaseFold
     onClick(ui->btnReGenerate, &TfrmMain::btnGenerateClick);
     onClick(ui->chkGroup, &TfrmMain::chkGroupClick);
     onClick(ui->chkGrp, &TfrmMain::chkGrpClick);
-    connect(ui->pgMort, &QTabWidget::currentChanged, this, [this] { guarded([this] { pgMortChange(); }); });
+    connect(ui->pgMort, &QTabWidget::currentChanged, this, [this] {
+        guarded([this] { pgMortChange(); });
+        guarded([this] { showFocusedPage(); });
+    });
     for (platform::DBEdit *edit :
          std::initializer_list<platform::DBEdit *>{ui->edtPrice, ui->edtDown, ui->edtPrepmt, ui->edtPrepayment})
         connect(edit, &platform::DBEdit::clicked, this, [this, edit] { guarded([this, edit] { edtPriceClick(edit); }); });
@@ -686,6 +689,22 @@ void TfrmMain::pgMortChange()
         break;
     default:
         break;
+    }
+}
+
+void TfrmMain::showFocusedPage()
+{
+    // An amount the column refused keeps the focus in its edit, also when the
+    // person switched pages: the page that holds it comes back, so that the
+    // text can be seen and corrected.
+    QWidget *focus = focusWidget();
+    if (!focus || focus->isVisibleTo(this) || !ui->pgMort->isAncestorOf(focus))
+        return;
+    for (int page = 0; page < ui->pgMort->count(); ++page) {
+        if (ui->pgMort->widget(page)->isAncestorOf(focus)) {
+            ui->pgMort->setCurrentIndex(page);
+            return;
+        }
     }
 }
 

@@ -156,6 +156,8 @@ private:
     // Add, Delete, Save, Calculate and Schedule act only on an open list.
     void requireMortgageList() const;
     void setUpSchedules();
+    // After a page change: the page of an edit that kept the focus is shown.
+    void showFocusedPage();
     // The menu entries, shortcuts, tool buttons and reconciliation lines.
     void setUpReports();
     // Places the schedule tool bars' own buttons at their right ends.

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QStyle>
@@ -455,10 +456,13 @@ void TestMainWindow::refusedTextStaysForCorrection_data()
     QTest::addColumn<QString>("edit");
     QTest::addColumn<QString>("column");
     QTest::addColumn<QString>("text");
-    QTest::newRow("sum in the house price") << QStringLiteral("edtPrice") << QStringLiteral("HouseAmount") << QStringLiteral("1+2");
-    QTest::newRow("pasted money text") << QStringLiteral("edtDown") << QStringLiteral("DownPayment") << QStringLiteral("$1,000.00");
-    QTest::newRow("rate with a lone exponent") << QStringLiteral("edtInterestRate") << QStringLiteral("InterestRate") << QStringLiteral("6e");
-    QTest::newRow("term beyond the column") << QStringLiteral("edtTermInMonth") << QStringLiteral("TermInMonth") << QStringLiteral("99999");
+    QTest::addColumn<bool>("byPage"); // left by a click on another page's tab, not by Tab
+    QTest::newRow("sum in the house price") << QStringLiteral("edtPrice") << QStringLiteral("HouseAmount") << QStringLiteral("1+2") << false;
+    QTest::newRow("pasted money text") << QStringLiteral("edtDown") << QStringLiteral("DownPayment") << QStringLiteral("$1,000.00") << false;
+    QTest::newRow("rate with a lone exponent") << QStringLiteral("edtInterestRate") << QStringLiteral("InterestRate") << QStringLiteral("6e") << false;
+    QTest::newRow("term beyond the column") << QStringLiteral("edtTermInMonth") << QStringLiteral("TermInMonth") << QStringLiteral("99999") << false;
+    QTest::newRow("price, then another page") << QStringLiteral("edtPrice") << QStringLiteral("HouseAmount") << QStringLiteral("1+2") << true;
+    QTest::newRow("rate, then another page") << QStringLiteral("edtInterestRate") << QStringLiteral("InterestRate") << QStringLiteral("abc") << true;
 }
 
 void TestMainWindow::refusedTextStaysForCorrection()
@@ -466,6 +470,7 @@ void TestMainWindow::refusedTextStaysForCorrection()
     QFETCH(QString, edit);
     QFETCH(QString, column);
     QFETCH(QString, text);
+    QFETCH(bool, byPage);
     MainWindowFixture f;
     f.store.addMortgages({{1, QStringLiteral("First"), 2020, 1}});
     f.store.exec({QStringLiteral("UPDATE tblMortgage SET HouseAmount=2500000000, DownPayment=500000000, "
@@ -476,7 +481,16 @@ void TestMainWindow::refusedTextStaysForCorrection()
     field->setFocus();
     field->selectAll();
     field->insert(text); // as a paste would put it there
-    QTest::keyClick(field, Qt::Key_Tab);
+    auto *pages = f.child<QTabWidget>("pgMort");
+    if (byPage) {
+        // The page holding the text comes back to be corrected.
+        QTabBar *tabs = pages->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+        QCOMPARE(pages->currentIndex(), 0);
+        QVERIFY(field->isVisible());
+    } else {
+        QTest::keyClick(field, Qt::Key_Tab);
+    }
     QCOMPARE(f.errors.size(), 1);
     // The person's text stays, selected, to be corrected; the column keeps its value.
     QVERIFY(field->hasFocus());

@@ -12,6 +12,9 @@
 #include "Query.h"
 
 #include <QAbstractSpinBox>
+#include <QAction>
+#include <QDialog>
+#include <QTemporaryDir>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -19,6 +22,7 @@
 #include <QTabWidget>
 
 using namespace calvora;
+using calvora::platform::GroupedTableModel;
 
 namespace {
 
@@ -32,6 +36,15 @@ std::optional<QString> expectedText(const TCvDBCurrencyEdit &edit)
     if (edit.BlankZero() && amount.isZero())
         return QString();
     return QString::fromStdString(formatMoney(amount, field->query().connection().regionalSettings()));
+}
+
+// The group footers among a view's shown rows: one under each open group.
+int shownGroupFooters(const platform::GroupedTableModel &view)
+{
+    int footers = 0;
+    for (int group = 0; group < view.groupCount(); ++group)
+        footers += view.isExpanded(group) ? 1 : 0;
+    return view.isGrouped() ? footers : 0;
 }
 
 } // namespace
@@ -77,11 +90,12 @@ void TestRandomUse::randomSteps()
                             Qt::Key_PageDown, Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_Escape, Qt::Key_Return,
                             Qt::Key_Home, Qt::Key_End,     Qt::Key_Space,  Qt::Key_Backspace, Qt::Key_Delete};
     const QList<TCvDBCurrencyEdit *> moneyEdits = window.findChildren<TCvDBCurrencyEdit *>();
+    QTemporaryDir folder;
 
     for (int step = 0; step < 1500; ++step) {
         QWidget *focus = QApplication::focusWidget();
         QString did;
-        switch (random.bounded(10)) {
+        switch (random.bounded(11)) {
         case 0:
             pages->setCurrentIndex(random.bounded(5));
             did = QStringLiteral("page %1").arg(pages->currentIndex());
@@ -153,6 +167,38 @@ void TestRandomUse::randomSteps()
             did = QStringLiteral("step ") + spin->objectName();
             break;
         }
+        case 9: {
+            // The menu entries: what is exported is what the grid shows.
+            const char *names[] = {"actExport", "actPrint", "actChart", "actCompare"};
+            const char *name = names[random.bounded(4)];
+            auto *entry = window.findChild<QAction *>(QString::fromLatin1(name));
+            const QString path = folder.filePath(QStringLiteral("step%1.csv").arg(step));
+            platform::setNextSaveFileNames({path});
+            platform::setNextModalResults({QDialog::Rejected});
+            const qsizetype errorsBefore = f.errors.size();
+            if (entry->isEnabled())
+                entry->trigger();
+            platform::setNextSaveFileNames({});
+            platform::setNextModalResults({});
+            if (QFile::exists(path)) {
+                GroupedTableModel *view = window.currentScheduleView();
+                QVERIFY(view);
+                QFile file(path);
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                const QList<QByteArray> lines = file.readAll().split('\n');
+                QCOMPARE(lines.size() - 1, 1 + view->shownRowCount() + shownGroupFooters(*view) + 1);
+            } else if (entry->objectName() == QLatin1String("actExport") && entry->isEnabled()) {
+                QCOMPARE(f.errors.size(), errorsBefore + 1); // nothing to export says so
+            }
+            for (QWidget *top : QApplication::topLevelWidgets())
+                if (top != &window && top->isVisible() && qobject_cast<QDialog *>(top))
+                    top->close();
+            // The main window active again, as a click on it would make it.
+            window.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&window));
+            did = QStringLiteral("menu ") + QLatin1String(name);
+            break;
+        }
         default: {
             const QList<QComboBox *> boxes = window.findChildren<QComboBox *>();
             QComboBox *box = boxes.at(random.bounded(boxes.size()));
@@ -167,7 +213,9 @@ void TestRandomUse::randomSteps()
         QApplication::processEvents();
 
         for (TCvDBCurrencyEdit *edit : moneyEdits) {
-            if (edit->hasFocus())
+            // The edit being typed into keeps its text while another window
+            // is active too.
+            if (edit->hasFocus() || edit == window.focusWidget())
                 continue;
             const std::optional<QString> expected = expectedText(*edit);
             if (expected)
