@@ -5,6 +5,8 @@
 
 #include "GroupedTableView.h"
 #include "MainWindowFixture.h"
+#include "ScratchSchedule.h"
+#include "TableExport.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -123,6 +125,7 @@ private slots:
     void initTestCase();
     void csvOfTheWorkedExample_data();
     void csvOfTheWorkedExample();
+    void figuresStayPlainInEveryLocale();
     void closedYearExportsItsGroupRowOnly();
     void storedTextsStayTexts();
     void sameBytesFromTheCommandLine_data();
@@ -252,6 +255,37 @@ void TestExport::csvOfTheWorkedExample()
         ++summed;
     }
     QVERIFY(summed >= (grouped ? 2 : 1));
+}
+
+void TestExport::figuresStayPlainInEveryLocale()
+{
+    // Where "," is the decimal separator and months have other names, the
+    // texts follow the locale and the figures stay plain, for any
+    // spreadsheet to add up.
+    RegionalSettings german = RegionalSettings::usEnglish();
+    german.currencySymbol = "\u20ac";
+    german.decimalSeparator = ",";
+    german.thousandSeparator = ".";
+    german.shortMonthNames = {"Jan", "Feb", "M\u00e4r", "Apr", "Mai", "Jun", "Jul", "Aug", "Sep", "Okt", "Nov", "Dez"};
+    ScheduleInputs inputs;
+    inputs.loanAmount = Currency::fromRaw(1000000000);
+    inputs.monthlyPayment = Currency::fromRaw(5995505);
+    inputs.interestRate = 6;
+    inputs.startYear = 2004;
+    inputs.startMonth = 1;
+    inputs.termInMonth = 360;
+    report::ScratchSchedule schedule(inputs, german);
+    const QList<QStringList> rows = readCsv(report::ExportCsv(schedule.paymentView()));
+    QCOMPARE(rows.size(), 1 + 30 * 14 + 1);
+    QCOMPARE(rows.at(1).at(1), QStringLiteral("Year : 2004 (Payment this year (P&I) = $7.194,61, Principal = "
+                                              "$1.228,01, Interest = $5.966,59)"));
+    QCOMPARE(rows.at(4), (QStringList{QStringLiteral("month"), QStringLiteral("M\u00e4r 2004"),
+                                      QStringLiteral("100.5485"), QStringLiteral("499.0020"),
+                                      QStringLiteral("300.1473"), QStringLiteral("1498.5042"),
+                                      QStringLiteral("99699.8527"), QString()}));
+    QCOMPARE(rows.last(), (QStringList{QStringLiteral("total"), QString(), QStringLiteral("99999.9769"),
+                                       QStringLiteral("115838.2031"), QString(), QString(), QString(),
+                                       QStringLiteral("215838.1800")}));
 }
 
 void TestExport::closedYearExportsItsGroupRowOnly()
