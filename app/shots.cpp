@@ -276,6 +276,8 @@ int main(int argc, char *argv[])
     type(window, "edtDown", QStringLiteral("0"));
     click(window, "btnCalculate");
     startJanuary2004(window);
+    // The comparison shows what is stored.
+    click(window, "btnSave");
     failOnErrors("the second mortgage");
     pressShortcut(window, QKeySequence(Qt::CTRL | Qt::Key_M));
     auto *compare = window.findChild<TfrmCompare *>(QStringLiteral("frmCompare"));
