@@ -872,6 +872,16 @@ bool hasTextIn(const QImage &image, int x, int width)
     return false;
 }
 
+// Shows the "Payment Schedule" page of the current mortgage, which must have
+// a schedule of term months.
+void showScheduleOf(TfrmMain &form, std::int32_t term)
+{
+    if (form.qAmortization.recordCount() != term)
+        throw Error("the current mortgage has " + std::to_string(form.qAmortization.recordCount()) +
+                    " months, expected " + std::to_string(term));
+    showPaymentSchedulePage(form);
+}
+
 // Painting one screenful of the payment grid at the end of a schedule of
 // term months: every shown row with its cells, each "Principal Paid" and
 // "Interest Paid" cell asking the window for its running total. Without the
@@ -884,10 +894,7 @@ void schedulePaintFlatEnd(const QString &folder, std::int32_t term)
     ShownWindow shown(folder);
     TfrmMain &form = shown.form;
     const QStringList &errors = shown.errors();
-    if (form.qAmortization.recordCount() != term)
-        throw Error("the current mortgage has " + std::to_string(form.qAmortization.recordCount()) +
-                    " months, expected " + std::to_string(term));
-    showPaymentSchedulePage(form);
+    showScheduleOf(form, term);
     auto *group = child<QAbstractButton>(form, "chkGroup");
     auto *grid = child<platform::GroupedTableView>(form, "grdAmort");
     const int runningTotal = form.tvAmort.columnIndex(u"tvAmortTotalPrincipal");
@@ -985,10 +992,7 @@ void scheduleExportCsv(const QString &folder, std::int32_t term)
     ShownWindow shown(folder);
     TfrmMain &form = shown.form;
     const QStringList &errors = shown.errors();
-    if (form.qAmortization.recordCount() != term)
-        throw Error("the current mortgage has " + std::to_string(form.qAmortization.recordCount()) +
-                    " months, expected " + std::to_string(term));
-    showPaymentSchedulePage(form);
+    showScheduleOf(form, term);
     auto *group = child<QAbstractButton>(form, "chkGroup");
 
     std::vector<ScheduleRow> months;
