@@ -7,6 +7,8 @@
 #include "MainWindowFixture.h"
 #include "ScratchSchedule.h"
 #include "TableExport.h"
+#include "DBGrid.h"
+#include "fSideBar.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -470,7 +472,10 @@ void TestExport::entryPoints()
     const QStringList scheduleMenu{QStringLiteral("Export…"), QStringLiteral("Print…"), QStringLiteral("Chart…")};
     QCOMPARE(texts(f.child<QWidget>("grdAmort")), scheduleMenu);
     QCOMPARE(texts(f.child<QWidget>("grdPrepay")), scheduleMenu);
-    QCOMPARE(texts(f.child<QWidget>("dgMortgage")), (QStringList{QStringLiteral("Compare…"), QStringLiteral("Chart…")}));
+    const QStringList listMenu{QStringLiteral("Compare…"), QStringLiteral("Chart…")};
+    QCOMPARE(texts(f.child<QWidget>("dgMortgage")), listMenu);
+    QVERIFY(frmSideBar);
+    QCOMPARE(texts(&frmSideBar->listGrid()), listMenu);
     QCOMPARE(f.child<QWidget>("grdAmort")->contextMenuPolicy(), Qt::ActionsContextMenu);
 
     // Export and Print act on the schedule pages only.
