@@ -1109,16 +1109,13 @@ std::vector<ScheduledMortgage> fillScheduledMortgages(const QString &path, int c
                 CalculatePayments(PaymentInputs{inputs.loanAmount, inputs.interestRate, inputs.termInMonth});
             months.clear();
             ScheduleRowCollector collector(months);
-            const std::int32_t payoffMonth = GenerateSchedule(inputs, collector);
+            const PrepaymentResults prepayment = GeneratePrepaymentResults(inputs, results.totalInterest, &collector);
+            // The footer sums the window must show for it.
             ScheduledMortgage expected;
-            Currency actualTotal;
             for (const ScheduleRow &row : months) {
                 expected.interest += row.interest;
                 expected.actualInterest += row.actualInterest;
-                actualTotal += row.actualPrincipal + row.actualInterest;
             }
-            const PrepaymentResults prepayment = PrepaymentResultsOf(
-                inputs, results.totalInterest, payoffMonth, actualTotal, expected.actualInterest);
 
             const std::string name = "Loan " + std::to_string(n);
             sqlite3_stmt *statement = mortgage.get();
