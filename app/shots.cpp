@@ -93,6 +93,21 @@ void startJanuary2004(TfrmMain &window)
         QTest::keyClick(year, Qt::Key_Down);
 }
 
+// Types a mortgage into the Monthly Payment page's fields (no down payment),
+// clicks Calculate and sets its first payment to January 2004.
+void enterMortgage(TfrmMain &window, const QString &name, const QString &rate, const QString &term,
+                   const QString &price)
+{
+    showPage(window, 0);
+    type(window, "edtName", name);
+    type(window, "edtInterestRate", rate);
+    type(window, "edtTermInMonth", term);
+    type(window, "edtPrice", price);
+    type(window, "edtDown", QStringLiteral("0"));
+    click(window, "btnCalculate");
+    startJanuary2004(window);
+}
+
 // Ends the program with what its error handler was told.
 void failOnErrors(const char *what)
 {
@@ -191,14 +206,8 @@ int main(int argc, char *argv[])
     QApplication::processEvents();
 
     // The first mortgage, typed in on a fresh file.
-    type(window, "edtName", QStringLiteral("Our house"));
-    type(window, "edtInterestRate", QStringLiteral("6"));
-    type(window, "edtTermInMonth", QStringLiteral("360"));
-    type(window, "edtPrice", QStringLiteral("100000"));
-    type(window, "edtDown", QStringLiteral("0"));
-    click(window, "btnCalculate");
-
-    startJanuary2004(window);
+    enterMortgage(window, QStringLiteral("Our house"), QStringLiteral("6"), QStringLiteral("360"),
+                  QStringLiteral("100000"));
     click(window, "btnGenerate");
 
     showPage(window, 3);
@@ -268,14 +277,8 @@ int main(int argc, char *argv[])
         click(*frmSideBar, "btnNew");
     else
         click(window, "btnNew");
-    showPage(window, 0);
-    type(window, "edtName", QStringLiteral("Shorter term"));
-    type(window, "edtInterestRate", QStringLiteral("5.5"));
-    type(window, "edtTermInMonth", QStringLiteral("180"));
-    type(window, "edtPrice", QStringLiteral("150000"));
-    type(window, "edtDown", QStringLiteral("0"));
-    click(window, "btnCalculate");
-    startJanuary2004(window);
+    enterMortgage(window, QStringLiteral("Shorter term"), QStringLiteral("5.5"), QStringLiteral("180"),
+                  QStringLiteral("150000"));
     // The comparison shows what is stored.
     click(window, "btnSave");
     failOnErrors("the second mortgage");
